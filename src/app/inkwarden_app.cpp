@@ -1,0 +1,80 @@
+#include "app/inkwarden_app.h"
+
+#include "services/focus_service.h"
+#include "services/linux/logind_wake_notifier.h"
+#include "services/reminder_service.h"
+#include "store/clock.h"
+#include "store/settings_store.h"
+#include "store/writing_store.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMainWindow>
+
+namespace inkwarden {
+namespace {
+
+constexpr QSize kDefaultWindowSize(952, 780);
+constexpr QSize kMinimumWindowSize(700, 560);
+
+// Until the writing screen exists the window shows the session state.
+void showSessionState(QLabel& label, const WritingStore& store) {
+    label.setText(store.isSessionActive()
+                      ? QApplication::translate("inkwarden", "Writing session: %1 left")
+                            .arg(store.remainingLabel())
+                      : QApplication::translate("inkwarden", "Next writing time: %1")
+                            .arg(QLocale().toString(store.scheduledTime().toLocalTime().time(),
+                                                    QLocale::ShortFormat)));
+}
+
+} // namespace
+
+InkwardenApp::InkwardenApp()
+    : m_clock(std::make_unique<SystemClock>())
+    , m_settings(std::make_unique<SettingsStore>(SettingsStore::defaultFilePath()))
+    , m_reminders(std::make_unique<ReminderService>())
+    , m_focus(std::make_unique<FocusService>())
+    , m_wake(std::make_unique<LogindWakeNotifier>()) {}
+
+InkwardenApp::~InkwardenApp() {
+    delete m_writerWindow;
+}
+
+WritingStore& InkwardenApp::store() {
+    if (!m_store)
+        m_store = std::make_unique<WritingStore>(
+            WritingStore::Services{*m_clock, *m_settings, *m_reminders, *m_focus, m_wake.get()});
+    return *m_store;
+}
+
+QMainWindow& InkwardenApp::writerWindow() {
+    if (!m_writerWindow) {
+        auto* window = new QMainWindow;
+        window->setObjectName(QStringLiteral("writer"));
+        window->setWindowTitle(QStringLiteral("Inkwarden"));
+        window->resize(kDefaultWindowSize);
+        window->setMinimumSize(kMinimumWindowSize);
+        auto* label = new QLabel(window);
+        label->setAlignment(Qt::AlignCenter);
+        window->setCentralWidget(label);
+        WritingStore& model = store();
+        showSessionState(*label, model);
+        // Re-read after the assignment has happened, as the store's contract asks.
+        QObject::connect(&model, &WritingStore::objectWillChange, label, [label, &model] {
+            QMetaObject::invokeMethod(
+                label, [label, &model] { showSessionState(*label, model); }, Qt::QueuedConnection);
+        });
+        m_writerWindow = window;
+    }
+    return *m_writerWindow;
+}
+
+int InkwardenApp::run() {
+    QMainWindow& window = writerWindow();
+    window.show();
+    window.raise();
+    window.activateWindow();
+    return QApplication::exec();
+}
+
+} // namespace inkwarden

@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+namespace inkwarden {
+
+// Creates `path` and any missing parents; the folders this creates get
+// mode 0700 (existing ones are left as they are). Returns an error message,
+// or nothing on success.
+std::optional<QString> ensurePrivateFolder(const QString& path);
+
+// Replaces `path` with `bytes` so that a crash or power cut leaves either the
+// old or the new file, never a mix: a temporary file in the same folder,
+// flushed to disk, renamed over the target, then the folder flushed. The
+// file gets mode 0600 and its folder is created as by ensurePrivateFolder().
+// Returns a user-readable error message, or nothing on success; on failure
+// the previous file is untouched.
+std::optional<QString> writeFileAtomically(const QString& path, const QByteArray& bytes);
+
+} // namespace inkwarden

@@ -1,0 +1,103 @@
+#include "store/writing_store.h"
+
+#include "store/clock.h"
+#include "store/daily_schedule.h"
+#include "store/settings_keys.h"
+#include "store/settings_store.h"
+#include "store/store_services.h"
+
+#include <QTimer>
+
+namespace inkwarden {
+
+WritingStore::WritingStore(Services services, QObject* parent)
+    : QObject(parent)
+    , m_clock(services.clock)
+    , m_defaults(services.defaults)
+    , m_reminders(services.reminders)
+    , m_focus(services.focus) {
+    const QDateTime startup = m_clock.now();
+    const QString today = dayKey(startup);
+    if (!m_defaults.string(keys::kTrackingStartDay))
+        m_defaults.setString(keys::kTrackingStartDay, today);
+    m_currentDateKey = today;
+
+    m_scheduleHour = m_defaults.integer(keys::kScheduleHour).value_or(9);
+    m_scheduleMinute = m_defaults.integer(keys::kScheduleMinute).value_or(0);
+    m_fontName = m_defaults.string(keys::kFontName).value_or(QStringLiteral("Georgia"));
+
+    restoreSession(startup);
+    refreshDocuments();
+    m_reminders.configure(m_scheduleHour, m_scheduleMinute);
+    startHeartbeat();
+    observeWake(services.wake);
+    tick();
+}
+
+WritingStore::~WritingStore() {
+    if (m_wakeObserver)
+        disconnect(m_wakeObserver);
+}
+
+void WritingStore::setIsLibraryPresented(bool presented) {
+    publish(m_isLibraryPresented, presented);
+}
+
+void WritingStore::setIsSavePresented(bool presented) {
+    publish(m_isSavePresented, presented);
+}
+
+void WritingStore::setFileError(std::optional<QString> error) {
+    publish(m_fileError, std::move(error));
+}
+
+void WritingStore::setScheduleHour(qint64 hour) {
+    publish(m_scheduleHour, hour);
+    m_defaults.setInteger(keys::kScheduleHour, hour);
+    m_reminders.configure(m_scheduleHour, m_scheduleMinute);
+}
+
+void WritingStore::setScheduleMinute(qint64 minute) {
+    publish(m_scheduleMinute, minute);
+    m_defaults.setInteger(keys::kScheduleMinute, minute);
+    m_reminders.configure(m_scheduleHour, m_scheduleMinute);
+}
+
+void WritingStore::setFontName(const QString& name) {
+    publish(m_fontName, name);
+    m_defaults.setString(keys::kFontName, name);
+}
+
+QDateTime WritingStore::scheduledTime() const {
+    return inkwarden::scheduledTime(m_clock.now(), m_scheduleHour, m_scheduleMinute);
+}
+
+// The daily entry itself follows the day once documents can be opened; the
+// day key moves in every case, so the rollover runs once per day change.
+void WritingStore::moveDailyEntryToTodayIfNeeded() {
+    publish(m_currentDateKey, dayKey(m_clock.now()));
+}
+
+void WritingStore::refreshDocuments() {}
+
+void WritingStore::startHeartbeat() {
+    m_timer = new QTimer(this);
+    m_timer->setObjectName(QStringLiteral("heartbeat"));
+    m_timer->setInterval(kHeartbeatMilliseconds);
+    connect(m_timer, &QTimer::timeout, this, &WritingStore::scheduleTick);
+    m_timer->start();
+}
+
+void WritingStore::observeWake(WakeNotifier* wake) {
+    if (!wake)
+        return;
+    m_wakeObserver = connect(wake, &WakeNotifier::didWake, this, &WritingStore::scheduleTick);
+}
+
+// Queued, so a tick never runs inside the handler that asked for it nor
+// inside a user action; if the store is gone by then, nothing happens.
+void WritingStore::scheduleTick() {
+    QMetaObject::invokeMethod(this, &WritingStore::tick, Qt::QueuedConnection);
+}
+
+} // namespace inkwarden

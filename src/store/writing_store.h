@@ -1,0 +1,146 @@
+#pragma once
+
+#include "documents/rich_text.h"
+#include "documents/writing_document.h"
+
+#include <QDateTime>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QUrl>
+#include <QUuid>
+#include <optional>
+
+class QTimer;
+
+namespace inkwarden {
+
+class Clock;
+class FocusControl;
+class ReminderControl;
+class SettingsStore;
+class WakeNotifier;
+
+// The one model object: session state and countdown, the daily schedule,
+// the current document, the presentation flags and the chosen font. Lives on
+// the main thread for the life of the process; it owns its heartbeat timer
+// and its wake registration, and uses (never owns) the settings store and
+// the services it is given.
+//
+// Change contract: every assignment to a published property emits
+// objectWillChange() first and then stores the value, also when the value is
+// unchanged. Observers run on the main thread and must re-read the store
+// after the signal has returned (for example through a queued call), never
+// inside it. Nothing is emitted during construction.
+class WritingStore : public QObject {
+    Q_OBJECT
+public:
+    struct Services {
+        const Clock& clock;
+        SettingsStore& defaults;
+        ReminderControl& reminders;
+        FocusControl& focus;
+        WakeNotifier* wake = nullptr; // none: the heartbeat alone catches up
+    };
+
+    static constexpr qint64 kSessionSeconds = 900;
+    static constexpr int kHeartbeatMilliseconds = 1000;
+    static constexpr qint64 kFollowupWindowStartSeconds = 1800;
+    static constexpr qint64 kFollowupWindowEndSeconds = 1860;
+    static constexpr qint64 kScheduledStartLimitSeconds = 86400;
+
+    explicit WritingStore(Services services, QObject* parent = nullptr);
+    ~WritingStore() override;
+
+    // Published state.
+    bool isSessionActive() const { return m_isSessionActive; }
+    qint64 remainingSeconds() const { return m_remainingSeconds; }
+    const QString& currentDateKey() const { return m_currentDateKey; }
+    const std::optional<QUrl>& currentDocumentURL() const { return m_currentDocumentURL; }
+    const QUuid& documentRevision() const { return m_documentRevision; }
+    bool hasUnsavedChanges() const { return m_hasUnsavedChanges; }
+    const QList<WritingDocument>& documents() const { return m_documents; }
+    bool isLibraryPresented() const { return m_isLibraryPresented; }
+    bool isSavePresented() const { return m_isSavePresented; }
+    const std::optional<QString>& fileError() const { return m_fileError; }
+    qint64 scheduleHour() const { return m_scheduleHour; }
+    qint64 scheduleMinute() const { return m_scheduleMinute; }
+    const QString& fontName() const { return m_fontName; }
+
+    void setIsLibraryPresented(bool presented);
+    void setIsSavePresented(bool presented);
+    void setFileError(std::optional<QString> error);
+    // Persist the value and, for the time, reconfigure the reminders.
+    void setScheduleHour(qint64 hour);
+    void setScheduleMinute(qint64 minute);
+    void setFontName(const QString& name);
+
+    // Plain state.
+    bool isTerminationApproved() const { return m_isTerminationApproved; }
+    void setIsTerminationApproved(bool approved) { m_isTerminationApproved = approved; }
+    const std::optional<QDateTime>& sessionEnd() const { return m_sessionEnd; }
+    const RichText& currentContent() const { return m_currentContent; }
+    SettingsStore& defaults() const { return m_defaults; }
+
+    // Session.
+    void startSession();
+    void endSession(bool completed);
+    QString remainingLabel() const;
+
+    // Schedule: today's writing time.
+    QDateTime scheduledTime() const;
+
+    // Documents.
+    void moveDailyEntryToTodayIfNeeded();
+    void refreshDocuments();
+
+public Q_SLOTS:
+    // One heartbeat: counts the session down, or, while idle, rolls the day
+    // over, posts the follow-up and starts the day's session when due. The
+    // timer and the wake notifier only ever queue it.
+    void tick();
+
+Q_SIGNALS:
+    void objectWillChange();
+
+private:
+    template <typename T> void publish(T& field, T value) {
+        Q_EMIT objectWillChange();
+        field = std::move(value);
+    }
+
+    void restoreSession(const QDateTime& startup);
+    void startHeartbeat();
+    void observeWake(WakeNotifier* wake);
+    void scheduleTick();
+    void updateRemainingSeconds(const QDateTime& now);
+    void checkFollowup(const QDateTime& now, const QString& today);
+    void checkScheduledStart(const QDateTime& now);
+    QString marker(const QString& key) const;
+
+    const Clock& m_clock;
+    SettingsStore& m_defaults;
+    ReminderControl& m_reminders;
+    FocusControl& m_focus;
+
+    bool m_isSessionActive = false;
+    qint64 m_remainingSeconds = 0;
+    QString m_currentDateKey;
+    std::optional<QUrl> m_currentDocumentURL;
+    QUuid m_documentRevision = QUuid::createUuid();
+    bool m_hasUnsavedChanges = false;
+    bool m_isTerminationApproved = false;
+    QList<WritingDocument> m_documents;
+    bool m_isLibraryPresented = false;
+    bool m_isSavePresented = false;
+    std::optional<QString> m_fileError;
+    qint64 m_scheduleHour = 9;
+    qint64 m_scheduleMinute = 0;
+    QString m_fontName = QStringLiteral("Georgia");
+    std::optional<QDateTime> m_sessionEnd;
+    QTimer* m_timer = nullptr;
+    QMetaObject::Connection m_wakeObserver;
+    RichText m_currentContent;
+};
+
+} // namespace inkwarden
