@@ -14,14 +14,17 @@ qint64 floorDiv(qint64 value, qint64 divisor) {
 
 // A local wall time that does not exist (it falls in a daylight-saving gap)
 // is read with the offset in force before the gap, which moves it forward by
-// the gap's length, as calendars conventionally do.
+// the gap's length, as calendars conventionally do. The same time a day
+// earlier is surely before the change, whatever the zone's distance from UTC.
 QDateTime localWallTime(QDate day, QTime time) {
-    QDateTime local(day, time, Qt::LocalTime);
+    const QDateTime local(day, time, Qt::LocalTime);
     if (local.isValid())
         return local;
+    QDateTime before(day.addDays(-1), time, Qt::LocalTime);
+    if (!before.isValid())
+        before = day.addDays(-1).startOfDay();
     const QDateTime asUtc(day, time, Qt::UTC);
-    const int offsetBefore = asUtc.addSecs(-12 * 60 * 60).toLocalTime().offsetFromUtc();
-    return asUtc.addSecs(-offsetBefore).toLocalTime();
+    return asUtc.addSecs(-before.offsetFromUtc()).toLocalTime();
 }
 
 } // namespace

@@ -114,9 +114,15 @@ void SettingsStore::keepBrokenFileAside() {
         target = m_filePath + QStringLiteral(".broken-%1-%2").arg(stamp).arg(n);
     if (QFile::rename(m_filePath, target) || QFile::copy(m_filePath, target))
         m_brokenFileKeptAt = target;
+    else
+        m_mayOverwrite = false;
 }
 
 void SettingsStore::save() {
+    if (!m_mayOverwrite) {
+        m_lastWriteError = QStringLiteral("The settings file could not be read or kept aside.");
+        return;
+    }
     const QByteArray bytes = QJsonDocument(m_values).toJson(QJsonDocument::Indented);
     m_lastWriteError = writeFileAtomically(m_filePath, bytes).value_or(QString());
 }

@@ -50,6 +50,7 @@ private:
     QString m_filePath;
     QJsonObject m_values;
     QString m_brokenFileKeptAt;
+    bool m_mayOverwrite = true; // false while an unread file could not be kept aside
     QString m_lastWriteError;
 };
 

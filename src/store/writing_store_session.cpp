@@ -100,7 +100,8 @@ void WritingStore::updateRemainingSeconds(const QDateTime& now) {
 }
 
 void WritingStore::checkFollowup(const QDateTime& now, const QString& today) {
-    const qint64 lagMilliseconds = scheduledTime().msecsTo(now);
+    const qint64 lagMilliseconds =
+        inkwarden::scheduledTime(now, m_scheduleHour, m_scheduleMinute).msecsTo(now);
     if (lagMilliseconds < kFollowupWindowStartSeconds * 1000 ||
         lagMilliseconds >= kFollowupWindowEndSeconds * 1000)
         return;

@@ -89,6 +89,13 @@ TEST(ScheduledTime, TimeSkippedBySpringForwardMovesForward) {
     EXPECT_EQ(mostRecentScheduledTime(early, 2, 30), localTime(2026, 3, 28, 2, 30));
 }
 
+TEST(ScheduledTime, SkippedTimeMovesForwardFarEastOfUtcToo) {
+    ScopedTimeZone zone("Pacific/Auckland"); // 02:00-03:00 does not exist on 27 September 2026
+    const QDateTime skipped = scheduledTimeOn(QDate(2026, 9, 27), 2, 30);
+    EXPECT_EQ(skipped.toLocalTime().time(), QTime(3, 30));
+    EXPECT_EQ(skipped, QDateTime(QDate(2026, 9, 26), QTime(14, 30), Qt::UTC));
+}
+
 TEST(ScheduledTime, OutOfRangeValuesRollOverLikeACalendar) {
     const QDateTime noon = localTime(2026, 12, 7, 12, 0);
     EXPECT_EQ(scheduledTime(noon, 24, 0), localTime(2026, 12, 8, 0, 0));

@@ -193,13 +193,20 @@ TEST_F(WritingStoreTest, ScheduledTimeFollowsEachAssignment) {
     EXPECT_EQ(store.scheduledTime(), localTime(2026, 12, 7, 20, 30));
 }
 
-TEST_F(WritingStoreTest, HeartbeatRunsEverySecondForTheLifeOfTheStore) {
+TEST_F(WritingStoreTest, HeartbeatQueuesATickEverySecondForTheLifeOfTheStore) {
     WritingStore& store = h.start();
     auto* timer = store.findChild<QTimer*>(QStringLiteral("heartbeat"));
     ASSERT_NE(timer, nullptr);
     EXPECT_TRUE(timer->isActive());
     EXPECT_FALSE(timer->isSingleShot());
     EXPECT_EQ(timer->interval(), 1000);
+
+    store.startSession();
+    h.clock.advanceSeconds(900);
+    QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection);
+    EXPECT_TRUE(store.isSessionActive()) << "the tick must not run inside the timer's handler";
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(store.isSessionActive());
 }
 
 TEST_F(WritingStoreTest, WakeQueuesATickInsteadOfRunningItInline) {
@@ -213,14 +220,18 @@ TEST_F(WritingStoreTest, WakeQueuesATickInsteadOfRunningItInline) {
     EXPECT_EQ(h.marker(keys::kLastCompletedDay), QStringLiteral("2026-12-07"));
 }
 
-TEST_F(WritingStoreTest, WakeAfterTheStoreIsGoneDoesNothing) {
+TEST_F(WritingStoreTest, TickQueuedForADestroyedStoreDoesNothing) {
+    // Tracking since yesterday, so a tick at 09:00 would start today's session.
+    h.defaults().setString(keys::kTrackingStartDay, QStringLiteral("2026-12-06"));
+    h.defaults().setString(keys::kLastScheduledDay, QStringLiteral("2026-12-06"));
+    h.clock.set(localTime(2026, 12, 7, 8, 59, 59));
     h.start();
+    h.clock.set(localTime(2026, 12, 7, 9, 0));
     h.wake.wake();
-    h.store.reset(); // the queued tick targets a destroyed store
-    QCoreApplication::processEvents();
-    h.wake.wake();
+    h.store.reset();
     QCoreApplication::processEvents();
     EXPECT_EQ(h.log.count(QStringLiteral("begin")), 0);
+    EXPECT_FALSE(h.defaults().contains(keys::kSessionEnd));
 }
 
 } // namespace

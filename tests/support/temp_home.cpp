@@ -7,8 +7,9 @@
 namespace inkwarden::testing {
 namespace {
 
-const QList<QByteArray> kVariables = {"HOME",           "XDG_CONFIG_HOME", "XDG_DATA_HOME",
-                                      "XDG_CACHE_HOME", "XDG_STATE_HOME",  "XDG_RUNTIME_DIR"};
+const QList<QByteArray> kVariables = {
+    "HOME",           "XDG_CONFIG_HOME", "XDG_DATA_HOME",           "XDG_CACHE_HOME",
+    "XDG_STATE_HOME", "XDG_RUNTIME_DIR", "DBUS_SESSION_BUS_ADDRESS", "DBUS_SYSTEM_BUS_ADDRESS"};
 
 } // namespace
 
@@ -23,9 +24,15 @@ TempHome::TempHome() {
         {"XDG_STATE_HOME", path() + QStringLiteral("/state")},
         {"XDG_RUNTIME_DIR", path() + QStringLiteral("/runtime")},
     };
+    // No test may reach the desktop's buses: both point at a socket that is not there.
+    const QByteArray noBus = "unix:path=" + QFile::encodeName(path()) + "/no-bus";
     for (const QByteArray& name : kVariables) {
         if (qEnvironmentVariableIsSet(name.constData()))
             m_previous.insert(name, qgetenv(name.constData()));
+        if (name.startsWith("DBUS_")) {
+            qputenv(name.constData(), noBus);
+            continue;
+        }
         const QString folder = folders.value(name);
         QDir().mkpath(folder);
         QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
