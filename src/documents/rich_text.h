@@ -34,7 +34,35 @@ public:
     qsizetype length() const { return m_text.size(); }
     bool isEmpty() const { return m_text.isEmpty(); }
 
+    // True when the runs follow each other without gap or overlap from 0 to
+    // length(). Empty runs are allowed; an empty text may have no runs.
+    bool runsCoverText() const;
+    // True when the runs cover the text, none is empty and neighbours differ
+    // in format: the one canonical form, which equality relies on.
+    bool hasMaximalRuns() const;
+    // The same text with empty runs dropped and equal neighbours merged.
+    // Only meaningful when runsCoverText().
+    RichText withMaximalRuns() const;
+
     friend bool operator==(const RichText&, const RichText&) = default;
+
+private:
+    QString m_text;
+    QList<TextRun> m_runs;
+};
+
+// Builds a RichText piece by piece, merging each piece into the previous run
+// when the format is the same, so the result always has maximal runs.
+class RichTextBuilder {
+public:
+    // Appends `text` with the format of `format` (its start and length are ignored).
+    void append(QStringView text, const TextRun& format);
+    qsizetype length() const { return m_text.size(); }
+    // Replaces lone UTF-16 surrogates with U+FFFD; lengths stay as they are.
+    void replaceLoneSurrogates();
+    // Removes the last code unit when it is `unit`; answers whether it did.
+    bool chopTrailing(QChar unit);
+    RichText take();
 
 private:
     QString m_text;
