@@ -1,5 +1,6 @@
-// The store's steady costs: one heartbeat (idle and mid-session) and one
-// durable settings write, which every marker and setting change pays.
+// The store's steady costs: one heartbeat (idle and mid-session), one
+// durable settings write, which every marker and setting change pays, and
+// saveEntry, which every keystroke in a document with a file pays.
 
 #include "store/clock.h"
 #include "store/settings_store.h"
@@ -7,6 +8,7 @@
 #include "store/writing_store.h"
 
 #include <QCoreApplication>
+#include <QFile>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -33,6 +35,8 @@ public:
 
 struct StoreFixture {
     QTemporaryDir folder;
+    // Documents go to the temporary folder, never to the real home.
+    bool pointed = qputenv("XDG_DATA_HOME", QFile::encodeName(folder.path()));
     FixedClock clock;
     IgnoringServices services;
     SettingsStore settings{folder.filePath(QStringLiteral("defaults.json"))};
@@ -72,6 +76,43 @@ void durableSettingsWrite(benchmark::State& state) {
         settings.setInteger(QStringLiteral("scheduleMinute"), ++value % 60);
 }
 BENCHMARK(durableSettingsWrite)->Unit(benchmark::kMicrosecond);
+
+// About `words` words in paragraphs of 80, every seventh word bold, every
+// thirteenth italic and every twentieth highlighted, as real writing might be.
+RichText sampleWriting(int words) {
+    QString text;
+    QList<TextRun> runs;
+    const QList<QRgb> palette = {qRgb(0xFF, 0xCC, 0x47), qRgb(0x7A, 0xD9, 0x8A),
+                                 qRgb(0xFF, 0x8F, 0xA3), qRgb(0x6E, 0xB5, 0xFF)};
+    for (int i = 0; i < words; ++i) {
+        TextRun run{text.size(), 0, QStringLiteral("Georgia"), 21, i % 7 == 0, i % 13 == 0, {}, {}};
+        if (i % 20 == 0) {
+            run.foreground = qRgb(0, 0, 0);
+            run.background = palette.at((i / 20) % palette.size());
+        }
+        text += QStringLiteral("word%1").arg(i % 97);
+        text += (i % 80 == 79) ? QLatin1Char('\n') : QLatin1Char(' ');
+        run.length = text.size() - run.start;
+        if (!runs.isEmpty() && runs.last().hasSameFormat(run))
+            runs.last().length += run.length;
+        else
+            runs.append(run);
+    }
+    return RichText(text, runs);
+}
+
+void saveEntryOfTenThousandWords(benchmark::State& state) {
+    StoreFixture fixture;
+    fixture.store.saveEntry(sampleWriting(10));
+    if (!fixture.store.saveToLibrary(QStringLiteral("Benchmark")))
+        state.SkipWithError("cannot create the document");
+    const RichText writing = sampleWriting(10'000);
+    for (auto _ : state)
+        fixture.store.saveEntry(writing);
+    if (fixture.store.hasUnsavedChanges())
+        state.SkipWithError("the save failed");
+}
+BENCHMARK(saveEntryOfTenThousandWords)->Unit(benchmark::kMicrosecond);
 
 } // namespace
 

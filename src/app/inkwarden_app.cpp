@@ -1,6 +1,7 @@
 #include "app/inkwarden_app.h"
 
 #include "services/focus_service.h"
+#include "services/linux/file_manager_viewer.h"
 #include "services/linux/logind_wake_notifier.h"
 #include "services/reminder_service.h"
 #include "store/clock.h"
@@ -34,7 +35,8 @@ InkwardenApp::InkwardenApp()
     , m_settings(std::make_unique<SettingsStore>(SettingsStore::defaultFilePath()))
     , m_reminders(std::make_unique<ReminderService>())
     , m_focus(std::make_unique<FocusService>())
-    , m_wake(std::make_unique<LogindWakeNotifier>()) {}
+    , m_wake(std::make_unique<LogindWakeNotifier>())
+    , m_fileViewer(std::make_unique<FileManagerViewer>()) {}
 
 InkwardenApp::~InkwardenApp() {
     delete m_writerWindow;
@@ -42,8 +44,8 @@ InkwardenApp::~InkwardenApp() {
 
 WritingStore& InkwardenApp::store() {
     if (!m_store)
-        m_store = std::make_unique<WritingStore>(
-            WritingStore::Services{*m_clock, *m_settings, *m_reminders, *m_focus, m_wake.get()});
+        m_store = std::make_unique<WritingStore>(WritingStore::Services{
+            *m_clock, *m_settings, *m_reminders, *m_focus, m_wake.get(), m_fileViewer.get()});
     return *m_store;
 }
 

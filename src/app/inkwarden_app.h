@@ -7,6 +7,7 @@ class QMainWindow;
 
 namespace inkwarden {
 
+class FileManagerViewer;
 class FocusService;
 class LogindWakeNotifier;
 class ReminderService;
@@ -34,6 +35,7 @@ private:
     std::unique_ptr<ReminderService> m_reminders;
     std::unique_ptr<FocusService> m_focus;
     std::unique_ptr<LogindWakeNotifier> m_wake;
+    std::unique_ptr<FileManagerViewer> m_fileViewer;
     std::unique_ptr<WritingStore> m_store;
     QPointer<QMainWindow> m_writerWindow;
 };

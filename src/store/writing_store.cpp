@@ -15,7 +15,8 @@ WritingStore::WritingStore(Services services, QObject* parent)
     , m_clock(services.clock)
     , m_defaults(services.defaults)
     , m_reminders(services.reminders)
-    , m_focus(services.focus) {
+    , m_focus(services.focus)
+    , m_fileViewer(services.fileViewer) {
     const QDateTime startup = m_clock.now();
     const QString today = dayKey(startup);
     if (!m_defaults.string(keys::kTrackingStartDay))
@@ -72,14 +73,6 @@ QDateTime WritingStore::scheduledTime() const {
     return inkwarden::scheduledTime(m_clock.now(), m_scheduleHour, m_scheduleMinute);
 }
 
-// The daily entry itself follows the day once documents can be opened; the
-// day key moves in every case, so the rollover runs once per day change.
-void WritingStore::moveDailyEntryToTodayIfNeeded() {
-    publish(m_currentDateKey, dayKey(m_clock.now()));
-}
-
-void WritingStore::refreshDocuments() {}
-
 void WritingStore::startHeartbeat() {
     m_timer = new QTimer(this);
     m_timer->setObjectName(QStringLiteral("heartbeat"));
@@ -94,8 +87,8 @@ void WritingStore::observeWake(WakeNotifier* wake) {
     m_wakeObserver = connect(wake, &WakeNotifier::didWake, this, &WritingStore::scheduleTick);
 }
 
-// Queued, so a tick never runs inside the handler that asked for it nor
-// inside a user action; if the store is gone by then, nothing happens.
+// Queued, so a tick never runs inside the handler that asked for it; if the
+// store is gone by then, nothing happens.
 void WritingStore::scheduleTick() {
     QMetaObject::invokeMethod(this, &WritingStore::tick, Qt::QueuedConnection);
 }

@@ -16,6 +16,8 @@ class QTimer;
 namespace inkwarden {
 
 class Clock;
+class DocumentPrompts;
+class FileViewer;
 class FocusControl;
 class ReminderControl;
 class SettingsStore;
@@ -31,7 +33,8 @@ class WakeNotifier;
 // objectWillChange() first and then stores the value, also when the value is
 // unchanged. Observers run on the main thread and must re-read the store
 // after the signal has returned (for example through a queued call), never
-// inside it. Nothing is emitted during construction.
+// inside it. Construction assigns its start values silently; only its final
+// heartbeat may emit, before anyone can be connected.
 class WritingStore : public QObject {
     Q_OBJECT
 public:
@@ -40,7 +43,8 @@ public:
         SettingsStore& defaults;
         ReminderControl& reminders;
         FocusControl& focus;
-        WakeNotifier* wake = nullptr; // none: the heartbeat alone catches up
+        WakeNotifier* wake = nullptr;     // none: the heartbeat alone catches up
+        FileViewer* fileViewer = nullptr; // none: "show the file" does nothing
     };
 
     static constexpr qint64 kSessionSeconds = 900;
@@ -90,14 +94,36 @@ public:
     // Schedule: today's writing time.
     QDateTime scheduledTime() const;
 
-    // Documents.
+    // The questions asked before writing could be lost and the export panel.
+    // Until the application installs them, leaving unsaved writing is refused
+    // and exporting does nothing.
+    void setPrompts(DocumentPrompts* prompts) { m_prompts = prompts; }
+
+    // The current document.
+    QUrl entryURL() const;
+    QString currentTitle() const;
+    bool isLibraryDocument() const;
+    void saveEntry(const RichText& content);
+    bool confirmSaveBeforeLeaving();
+    bool newDocument();
+    void saveCurrent();
     void moveDailyEntryToTodayIfNeeded();
+
+    // The library.
     void refreshDocuments();
+    QString suggestedTitle() const;
+    bool saveToLibrary(const QString& name);
+    bool openDocument(const QUrl& url);
+    bool deleteDocument(const WritingDocument& document);
+    void exportCurrent();
+    void revealCurrentInFinder();
 
 public Q_SLOTS:
     // One heartbeat: counts the session down, or, while idle, rolls the day
     // over, posts the follow-up and starts the day's session when due. The
-    // timer and the wake notifier only ever queue it.
+    // timer and the wake notifier only ever queue it, so it never runs inside
+    // their handlers; it may run inside a modal dialog's event loop, so code
+    // that asked a question re-checks isSessionActive() before acting on it.
     void tick();
 
 Q_SIGNALS:
@@ -117,11 +143,15 @@ private:
     void checkFollowup(const QDateTime& now, const QString& today);
     void checkScheduledStart(const QDateTime& now);
     QString marker(const QString& key) const;
+    void switchDocument(std::optional<QUrl> url, RichText content);
+    bool currentFolderIs(const QString& folder) const;
 
     const Clock& m_clock;
     SettingsStore& m_defaults;
     ReminderControl& m_reminders;
     FocusControl& m_focus;
+    FileViewer* m_fileViewer = nullptr;
+    DocumentPrompts* m_prompts = nullptr;
 
     bool m_isSessionActive = false;
     qint64 m_remainingSeconds = 0;

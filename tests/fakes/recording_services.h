@@ -2,7 +2,9 @@
 
 #include "store/store_services.h"
 
+#include <QList>
 #include <QStringList>
+#include <optional>
 
 namespace inkwarden::testing {
 
@@ -36,6 +38,31 @@ public:
 
 private:
     CallLog& m_log;
+};
+
+// Answers the document questions from a script the test fills in; with an
+// empty script every question is cancelled.
+class ScriptedPrompts final : public DocumentPrompts {
+public:
+    QList<LeaveAnswer> leaveAnswers;
+    QStringList suggestedNames; // what each leave question proposed
+    std::optional<QString> exportPath;
+    QStringList proposedExportNames; // what each export panel proposed
+
+    LeaveAnswer askToSaveBeforeLeaving(const QString& suggestedName) override {
+        suggestedNames.append(suggestedName);
+        return leaveAnswers.isEmpty() ? LeaveAnswer{} : leaveAnswers.takeFirst();
+    }
+    std::optional<QString> chooseExportPath(const QString& proposedFileName) override {
+        proposedExportNames.append(proposedFileName);
+        return exportPath;
+    }
+};
+
+class RecordingFileViewer final : public FileViewer {
+public:
+    QStringList shown;
+    void showFile(const QString& path) override { shown.append(path); }
 };
 
 // A wake notifier the test triggers by hand.

@@ -4,6 +4,7 @@
 #include "fakes/recording_services.h"
 #include "store/settings_store.h"
 #include "store/writing_store.h"
+#include "support/qt_printers.h"
 #include "support/temp_home.h"
 
 #include <QCoreApplication>
@@ -19,6 +20,29 @@ inline QDateTime localTime(int year, int month, int day, int hour, int minute, i
                      Qt::LocalTime);
 }
 
+// Writing as the editor hands it over: Georgia 21 throughout, with an
+// optional Butter highlight on the first `highlighted` characters.
+inline RichText writing(const QString& text, qsizetype highlighted = 0) {
+    if (text.isEmpty())
+        return {};
+    QList<TextRun> runs;
+    const TextRun plain{0, text.size(), QStringLiteral("Georgia"), 21, false, false, {}, {}};
+    if (highlighted > 0) {
+        TextRun marked = plain;
+        marked.length = highlighted;
+        marked.foreground = qRgb(0, 0, 0);
+        marked.background = qRgb(0xFF, 0xCC, 0x47);
+        runs.append(marked);
+    }
+    if (highlighted < text.size()) {
+        TextRun rest = plain;
+        rest.start = highlighted;
+        rest.length = text.size() - highlighted;
+        runs.append(rest);
+    }
+    return RichText(text, runs);
+}
+
 // A store over a settings file in a throw-away home, with a hand-moved clock
 // and recording services. restart() rebuilds both from what is on disk, as a
 // relaunch of the program would.
@@ -29,6 +53,8 @@ struct StoreHarness {
     RecordingReminders reminders{log};
     RecordingFocus focus{log};
     ManualWakeNotifier wake;
+    ScriptedPrompts prompts;
+    RecordingFileViewer fileViewer;
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<WritingStore> store;
 
@@ -44,7 +70,8 @@ struct StoreHarness {
 
     WritingStore& start() {
         store = std::make_unique<WritingStore>(
-            WritingStore::Services{clock, defaults(), reminders, focus, &wake});
+            WritingStore::Services{clock, defaults(), reminders, focus, &wake, &fileViewer});
+        store->setPrompts(&prompts);
         return *store;
     }
 

@@ -1,0 +1,133 @@
+#include "documents/storage_layout.h"
+
+#include "documents/atomic_file.h"
+#include "documents/rtf/rtf.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <algorithm>
+
+namespace inkwarden::storage {
+namespace {
+
+// Larger files are refused rather than read whole: nobody's writing is this
+// big, and reading it would only exhaust memory.
+constexpr qint64 kLargestReadableDocument = 256LL * 1024 * 1024;
+
+QString tr(const char* text) {
+    return QCoreApplication::translate("inkwarden", text);
+}
+
+// The file system's earliest representable date, for files that report none.
+QDateTime distantPast() {
+    return QDateTime(QDate(1, 1, 1), QTime(0, 0), Qt::UTC);
+}
+
+void appendDocuments(QList<WritingDocument>& documents, const QString& path, bool isDailyEntry) {
+    if (path.isEmpty())
+        return;
+    const QDir directory(path);
+    const QFileInfoList entries =
+        directory.entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::Unsorted);
+    for (const QFileInfo& entry : entries) {
+        if (entry.suffix().toLower() != QStringLiteral("rtf"))
+            continue;
+        const QDateTime modified = entry.lastModified().toUTC();
+        documents.append({QUrl::fromLocalFile(entry.filePath()),
+                          modified.isValid() ? modified : distantPast(), isDailyEntry});
+    }
+}
+
+} // namespace
+
+QString applicationFolder() {
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    return data.isEmpty() ? QString() : data + QStringLiteral("/Inkwarden");
+}
+
+QString folder(const QString& name) {
+    const QString root = applicationFolder();
+    return root.isEmpty() ? QString() : root + QLatin1Char('/') + name;
+}
+
+QString documentsFolder() {
+    return folder(kDocumentsFolderName);
+}
+
+QString entriesFolder() {
+    return folder(kEntriesFolderName);
+}
+
+QString entryPath(const QString& dayKey) {
+    const QString entries = entriesFolder();
+    return entries.isEmpty() ? QString()
+                             : entries + QLatin1Char('/') + dayKey + QStringLiteral(".rtf");
+}
+
+QString displayTitle(const QString& path, bool isDailyEntry) {
+    const QString name = QFileInfo(path).completeBaseName();
+    return isDailyEntry ? QStringLiteral("Daily writing \u00b7 ") + name : name;
+}
+
+QList<WritingDocument> listDocuments() {
+    QList<WritingDocument> documents;
+    appendDocuments(documents, documentsFolder(), false);
+    appendDocuments(documents, entriesFolder(), true);
+    std::stable_sort(documents.begin(), documents.end(),
+                     [](const WritingDocument& a, const WritingDocument& b) {
+                         return a.modifiedAt > b.modifiedAt;
+                     });
+    return documents;
+}
+
+bool isInsideDocumentFolders(const QString& path, bool followLinks) {
+    const QString documents = documentsFolder();
+    if (documents.isEmpty() || path.isEmpty())
+        return false;
+    const QFileInfo target(QDir::cleanPath(QDir(documents).absoluteFilePath(path)));
+    if (target.suffix().toLower() != QStringLiteral("rtf"))
+        return false;
+    const QString parent = target.path();
+    if (parent != QDir::cleanPath(documents) && parent != QDir::cleanPath(entriesFolder()))
+        return false;
+    if (!followLinks || !target.isSymLink())
+        return true;
+    // A link may point anywhere; only one into our own folders is ours.
+    const QFileInfo resolved(target.canonicalFilePath());
+    const QString resolvedParent = resolved.path();
+    return resolved.exists() && resolved.suffix().toLower() == QStringLiteral("rtf") &&
+           (resolvedParent == QFileInfo(documents).canonicalFilePath() ||
+            resolvedParent == QFileInfo(entriesFolder()).canonicalFilePath());
+}
+
+ReadResult readDocument(const QString& path) {
+    // Never open a pipe or device found under a document's name: it could block forever.
+    if (const QFileInfo info(path); info.exists() && !info.isFile())
+        return {{}, tr("“%1” is not a document.").arg(info.fileName())};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {{},
+                tr("Couldn’t open “%1”: %2").arg(QFileInfo(path).fileName(), file.errorString())};
+    if (file.size() > kLargestReadableDocument)
+        return {{}, tr("“%1” is too large to open.").arg(QFileInfo(path).fileName())};
+    const QByteArray bytes = file.read(kLargestReadableDocument + 1);
+    if (file.error() != QFileDevice::NoError)
+        return {{},
+                tr("Couldn’t read “%1”: %2").arg(QFileInfo(path).fileName(), file.errorString())};
+    rtf::ReadResult decoded = rtf::read(bytes);
+    if (!decoded.ok())
+        return {{}, tr("Couldn’t open “%1”: %2").arg(QFileInfo(path).fileName(), decoded.error)};
+    return {std::move(decoded.text), {}};
+}
+
+std::optional<QString> writeDocument(const QString& path, const RichText& text) {
+    const std::optional<QByteArray> bytes = rtf::write(text);
+    if (!bytes)
+        return kEncodingFailedMessage;
+    return writeFileAtomically(path, *bytes);
+}
+
+} // namespace inkwarden::storage

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "documents/rich_text.h"
+#include "documents/writing_document.h"
+
+#include <QList>
+#include <QString>
+#include <optional>
+
+namespace inkwarden::storage {
+
+// Where the writing lives: $XDG_DATA_HOME/Inkwarden with Documents (named
+// copies) and Entries (one file per day). Paths are rebuilt on every call,
+// so a changed environment takes effect at once. Nothing here creates folders.
+
+inline const QString kDocumentsFolderName = QStringLiteral("Documents");
+inline const QString kEntriesFolderName = QStringLiteral("Entries");
+
+// Empty when the system gives no data folder at all.
+QString applicationFolder();
+// A subfolder of the application folder; empty when there is none.
+QString folder(const QString& name);
+QString documentsFolder();
+QString entriesFolder();
+QString entryPath(const QString& dayKey);
+
+// "Daily writing · 2026-12-05" for an entry, the file's base name otherwise.
+QString displayTitle(const QString& path, bool isDailyEntry);
+
+// The library folder's documents, then the entries folder's, each in the
+// file system's order, stably sorted newest first. Missing or unreadable
+// folders contribute nothing.
+QList<WritingDocument> listDocuments();
+
+// True when `path`, with "." and ".." resolved, names a file directly inside
+// the library or entries folder with the extension .rtf (any case). When
+// `followLinks` is set a symbolic link only counts if its target does too.
+bool isInsideDocumentFolders(const QString& path, bool followLinks);
+
+// Reads and decodes an RTF document; a user-readable message on failure.
+struct ReadResult {
+    RichText text;
+    QString error;
+    bool ok() const { return error.isEmpty(); }
+};
+ReadResult readDocument(const QString& path);
+
+// Encodes and writes atomically; a user-readable message on failure.
+std::optional<QString> writeDocument(const QString& path, const RichText& text);
+
+inline const QString kEncodingFailedMessage =
+    QStringLiteral("Couldn\u2019t encode this document as RTF.");
+
+} // namespace inkwarden::storage

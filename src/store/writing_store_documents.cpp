@@ -1,0 +1,117 @@
+// The current document: titles, saving every change, switching, and asking
+// before unsaved writing would be lost.
+
+#include "documents/document_names.h"
+#include "documents/storage_layout.h"
+#include "store/clock.h"
+#include "store/daily_schedule.h"
+#include "store/store_services.h"
+#include "store/writing_store.h"
+
+#include <QFileInfo>
+
+namespace inkwarden {
+
+QUrl WritingStore::entryURL() const {
+    return QUrl::fromLocalFile(storage::entryPath(m_currentDateKey));
+}
+
+// Folders are compared as they are, without resolving links: documents only
+// become current through paths built from the same folder functions.
+bool WritingStore::currentFolderIs(const QString& folder) const {
+    return m_currentDocumentURL && !folder.isEmpty() &&
+           QFileInfo(m_currentDocumentURL->toLocalFile()).path() == folder;
+}
+
+QString WritingStore::currentTitle() const {
+    if (!m_currentDocumentURL)
+        return QStringLiteral("Untitled");
+    return storage::displayTitle(m_currentDocumentURL->toLocalFile(),
+                                 currentFolderIs(storage::entriesFolder()));
+}
+
+bool WritingStore::isLibraryDocument() const {
+    return currentFolderIs(storage::documentsFolder());
+}
+
+void WritingStore::saveEntry(const RichText& content) {
+    m_currentContent = content;
+    if (!m_currentDocumentURL) {
+        publish(m_hasUnsavedChanges, !content.isEmpty());
+        return;
+    }
+    const QString path = m_currentDocumentURL->toLocalFile();
+    std::optional<QString> error;
+    if (!storage::isInsideDocumentFolders(path, true))
+        error = tr("“%1” is no longer a document in the library.").arg(QFileInfo(path).fileName());
+    else
+        error = storage::writeDocument(path, content);
+    publish(m_hasUnsavedChanges, error.has_value());
+    if (error)
+        publish(m_fileError, error);
+}
+
+void WritingStore::switchDocument(std::optional<QUrl> url, RichText content) {
+    m_currentContent = std::move(content);
+    publish(m_currentDocumentURL, std::move(url));
+    publish(m_hasUnsavedChanges, false);
+    publish(m_documentRevision, QUuid::createUuid());
+}
+
+bool WritingStore::confirmSaveBeforeLeaving() {
+    if (!m_hasUnsavedChanges)
+        return true;
+    if (!m_prompts)
+        return false;
+    const DocumentPrompts::LeaveAnswer answer = m_prompts->askToSaveBeforeLeaving(suggestedTitle());
+    switch (answer.choice) {
+    case DocumentPrompts::LeaveChoice::Save:
+        return saveToLibrary(answer.name);
+    case DocumentPrompts::LeaveChoice::DontSave:
+        return true;
+    case DocumentPrompts::LeaveChoice::Cancel:
+        break;
+    }
+    return false;
+}
+
+bool WritingStore::newDocument() {
+    if (!confirmSaveBeforeLeaving())
+        return false;
+    switchDocument(std::nullopt, RichText());
+    return true;
+}
+
+void WritingStore::saveCurrent() {
+    if (isLibraryDocument())
+        saveEntry(m_currentContent);
+    else
+        setIsSavePresented(true);
+}
+
+// The previous day's entry was written on every change, so nothing is saved
+// or asked here; the new day's file appears with its first change. A file
+// for the new day that exists but cannot be read is never taken over: the
+// next keystroke would overwrite it, so the writing goes on untitled instead.
+void WritingStore::moveDailyEntryToTodayIfNeeded() {
+    const bool dailyEntryWasOpen = m_currentDocumentURL && *m_currentDocumentURL == entryURL();
+    publish(m_currentDateKey, dayKey(m_clock.now()));
+    if (!dailyEntryWasOpen)
+        return;
+    const QUrl today = entryURL();
+    const QString path = today.toLocalFile();
+    const QFileInfo file(path);
+    if (!file.exists() && !file.isSymLink()) {
+        switchDocument(today, RichText());
+        return;
+    }
+    storage::ReadResult read = storage::readDocument(path);
+    if (read.ok()) {
+        switchDocument(today, std::move(read.text));
+        return;
+    }
+    switchDocument(std::nullopt, RichText());
+    setFileError(read.error);
+}
+
+} // namespace inkwarden

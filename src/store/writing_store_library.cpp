@@ -1,0 +1,115 @@
+// The library: listing, named copies, opening, deleting, exporting and
+// showing files. Nothing here reads, writes or deletes outside the two
+// document folders, except an export to a place the person picked.
+
+#include "documents/atomic_file.h"
+#include "documents/document_names.h"
+#include "documents/storage_layout.h"
+#include "store/store_services.h"
+#include "store/writing_store.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace inkwarden {
+namespace {
+
+const QString kEnterNameMessage = QStringLiteral("Enter a document name.");
+const QString kCannotDeleteMessage =
+    QStringLiteral("This document can\u2019t be deleted from the library.");
+
+} // namespace
+
+void WritingStore::refreshDocuments() {
+    publish(m_documents, storage::listDocuments());
+}
+
+QString WritingStore::suggestedTitle() const {
+    if (isLibraryDocument())
+        return currentTitle();
+    return names::suggestedTitle(m_currentContent.text());
+}
+
+bool WritingStore::saveToLibrary(const QString& name) {
+    const QString cleaned = names::cleanDocumentName(name);
+    if (cleaned.isEmpty()) {
+        setFileError(kEnterNameMessage);
+        return false;
+    }
+    const QString folder = storage::documentsFolder();
+    if (folder.isEmpty()) {
+        setFileError(tr("There is no folder to keep documents in."));
+        return false;
+    }
+    if (std::optional<QString> error = ensurePrivateFolder(folder)) {
+        setFileError(error);
+        return false;
+    }
+    const QString path = names::uniqueLibraryPath(folder, cleaned);
+    if (std::optional<QString> error = storage::writeDocument(path, m_currentContent)) {
+        setFileError(error);
+        return false;
+    }
+    publish(m_currentDocumentURL, std::optional<QUrl>(QUrl::fromLocalFile(path)));
+    publish(m_hasUnsavedChanges, false);
+    refreshDocuments();
+    return true;
+}
+
+bool WritingStore::openDocument(const QUrl& url) {
+    const QString path = url.toLocalFile();
+    if (!storage::isInsideDocumentFolders(path, true)) {
+        setFileError(tr("“%1” isn’t a document in the library.").arg(QFileInfo(path).fileName()));
+        return false;
+    }
+    storage::ReadResult read = storage::readDocument(path);
+    if (!read.ok()) {
+        setFileError(read.error);
+        return false;
+    }
+    if (!confirmSaveBeforeLeaving())
+        return false;
+    switchDocument(url, std::move(read.text));
+    return true;
+}
+
+// The check is made on the path with "." and ".." resolved, and the removal
+// uses that same path, so a link is removed as a link and never followed.
+bool WritingStore::deleteDocument(const WritingDocument& document) {
+    const QString target = QDir::cleanPath(document.url.toLocalFile());
+    if (!document.url.isLocalFile() || !storage::isInsideDocumentFolders(target, false)) {
+        setFileError(kCannotDeleteMessage);
+        return false;
+    }
+    QFile file(target);
+    if (!file.remove()) {
+        setFileError(
+            tr("Couldn’t delete “%1”: %2").arg(QFileInfo(target).fileName(), file.errorString()));
+        return false;
+    }
+    if (m_currentDocumentURL && QDir::cleanPath(m_currentDocumentURL->toLocalFile()) == target)
+        switchDocument(std::nullopt, RichText());
+    refreshDocuments();
+    return true;
+}
+
+void WritingStore::exportCurrent() {
+    if (!m_prompts)
+        return;
+    const QString proposed = m_currentDocumentURL
+                                 ? QFileInfo(m_currentDocumentURL->toLocalFile()).fileName()
+                                 : QStringLiteral("Untitled.rtf");
+    const std::optional<QString> path = m_prompts->chooseExportPath(proposed);
+    if (!path || path->isEmpty())
+        return;
+    if (std::optional<QString> error = storage::writeDocument(*path, m_currentContent))
+        setFileError(error);
+}
+
+void WritingStore::revealCurrentInFinder() {
+    if (m_currentDocumentURL && m_fileViewer)
+        m_fileViewer->showFile(m_currentDocumentURL->toLocalFile());
+}
+
+} // namespace inkwarden
