@@ -52,9 +52,12 @@ std::optional<QString> ensurePrivateFolder(const QString& path) {
     return std::nullopt;
 }
 
-std::optional<QString> writeFileAtomically(const QString& path, const QByteArray& bytes) {
+std::optional<QString> writeFileAtomically(const QString& path, const QByteArray& bytes,
+                                           bool createFolders) {
     const QFileInfo info(path);
-    if (auto error = ensurePrivateFolder(info.path()))
+    if (!createFolders && !QFileInfo(info.path()).isDir())
+        return QCoreApplication::translate("inkwarden", "The folder “%1” doesn’t exist.").arg(info.path());
+    if (auto error = createFolders ? ensurePrivateFolder(info.path()) : std::nullopt)
         return error;
 
     QSaveFile file(path);

@@ -16,7 +16,9 @@ std::optional<QString> ensurePrivateFolder(const QString& path);
 // flushed to disk, renamed over the target, then the folder flushed. The
 // file gets mode 0600 and its folder is created as by ensurePrivateFolder().
 // Returns a user-readable error message, or nothing on success; on failure
-// the previous file is untouched.
-std::optional<QString> writeFileAtomically(const QString& path, const QByteArray& bytes);
+// the previous file is untouched. With `createFolders` false the folder must
+// already exist (a place the person picked, not one of ours).
+std::optional<QString> writeFileAtomically(const QString& path, const QByteArray& bytes,
+                                           bool createFolders = true);
 
 } // namespace inkwarden

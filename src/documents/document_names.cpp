@@ -60,7 +60,8 @@ QString cleanDocumentName(const QString& typed) {
     qsizetype firstBreak = 0;
     while (firstBreak < typed.size() && !isNewline(typed.at(firstBreak)))
         ++firstBreak;
-    QString name = trimmed(typed.first(firstBreak), isBlankOrNewline);
+    // No file system can hold a NUL; left in, it would cut the name short.
+    QString name = trimmed(typed.first(firstBreak).remove(QChar(u'\0')), isBlankOrNewline);
     name.replace(u'/', u'-');
     name.replace(u':', u'-');
     return trimmed(name, [](QChar c) { return c == u'.' || c == u' '; });

@@ -83,11 +83,17 @@ QList<WritingDocument> listDocuments() {
     return documents;
 }
 
+QString normalizedPath(const QString& path) {
+    if (path.isEmpty() || QDir::isRelativePath(path) || path.contains(QChar(u'\0')))
+        return {};
+    return QDir::cleanPath(path);
+}
+
 bool isInsideDocumentFolders(const QString& path, bool followLinks) {
     const QString documents = documentsFolder();
-    if (documents.isEmpty() || path.isEmpty())
+    if (documents.isEmpty() || path.isEmpty() || normalizedPath(path) != path)
         return false;
-    const QFileInfo target(QDir::cleanPath(QDir(documents).absoluteFilePath(path)));
+    const QFileInfo target(path);
     if (target.suffix().toLower() != QStringLiteral("rtf"))
         return false;
     const QString parent = target.path();
@@ -123,11 +129,11 @@ ReadResult readDocument(const QString& path) {
     return {std::move(decoded.text), {}};
 }
 
-std::optional<QString> writeDocument(const QString& path, const RichText& text) {
+std::optional<QString> writeDocument(const QString& path, const RichText& text, bool createFolders) {
     const std::optional<QByteArray> bytes = rtf::write(text);
     if (!bytes)
         return kEncodingFailedMessage;
-    return writeFileAtomically(path, *bytes);
+    return writeFileAtomically(path, *bytes, createFolders);
 }
 
 } // namespace inkwarden::storage

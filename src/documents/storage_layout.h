@@ -32,8 +32,13 @@ QString displayTitle(const QString& path, bool isDailyEntry);
 // folders contribute nothing.
 QList<WritingDocument> listDocuments();
 
-// True when `path`, with "." and ".." resolved, names a file directly inside
-// the library or entries folder with the extension .rtf (any case). When
+// `path` with "." and ".." resolved; empty for a relative path or one the
+// file system cannot hold (a NUL). Callers check and then use this form, so
+// what was checked is what is touched.
+QString normalizedPath(const QString& path);
+
+// True when `path` is normalised and names a file directly inside the
+// library or entries folder with the extension .rtf (any case). When
 // `followLinks` is set a symbolic link only counts if its target does too.
 bool isInsideDocumentFolders(const QString& path, bool followLinks);
 
@@ -45,8 +50,10 @@ struct ReadResult {
 };
 ReadResult readDocument(const QString& path);
 
-// Encodes and writes atomically; a user-readable message on failure.
-std::optional<QString> writeDocument(const QString& path, const RichText& text);
+// Encodes and writes atomically, creating our folders as needed (but no
+// others when `createFolders` is false); a user-readable message on failure.
+std::optional<QString> writeDocument(const QString& path, const RichText& text,
+                                     bool createFolders = true);
 
 inline const QString kEncodingFailedMessage =
     QStringLiteral("Couldn\u2019t encode this document as RTF.");

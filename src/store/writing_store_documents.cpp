@@ -89,15 +89,22 @@ void WritingStore::saveCurrent() {
         setIsSavePresented(true);
 }
 
-// The previous day's entry was written on every change, so nothing is saved
-// or asked here; the new day's file appears with its first change. A file
-// for the new day that exists but cannot be read is never taken over: the
-// next keystroke would overwrite it, so the writing goes on untitled instead.
+// The previous day's entry was written on every change, so nothing is asked
+// here; the new day's file appears with its first change. Two cases would
+// lose writing and are handled apart: text whose last write failed is
+// written again first and, if that fails too, the old entry stays open; and
+// a file for the new day that cannot be read (or lies outside our folders)
+// is never taken over, since the next keystroke would overwrite it.
 void WritingStore::moveDailyEntryToTodayIfNeeded() {
     const bool dailyEntryWasOpen = m_currentDocumentURL && *m_currentDocumentURL == entryURL();
     publish(m_currentDateKey, dayKey(m_clock.now()));
     if (!dailyEntryWasOpen)
         return;
+    if (m_hasUnsavedChanges) {
+        saveEntry(m_currentContent);
+        if (m_hasUnsavedChanges)
+            return;
+    }
     const QUrl today = entryURL();
     const QString path = today.toLocalFile();
     const QFileInfo file(path);
@@ -105,7 +112,10 @@ void WritingStore::moveDailyEntryToTodayIfNeeded() {
         switchDocument(today, RichText());
         return;
     }
-    storage::ReadResult read = storage::readDocument(path);
+    storage::ReadResult read = storage::isInsideDocumentFolders(path, true)
+                                   ? storage::readDocument(path)
+                                   : storage::ReadResult{{}, tr("“%1” isn’t a document in the library.")
+                                                                 .arg(file.fileName())};
     if (read.ok()) {
         switchDocument(today, std::move(read.text));
         return;

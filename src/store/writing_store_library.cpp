@@ -58,9 +58,9 @@ bool WritingStore::saveToLibrary(const QString& name) {
 }
 
 bool WritingStore::openDocument(const QUrl& url) {
-    const QString path = url.toLocalFile();
+    const QString path = storage::normalizedPath(url.toLocalFile());
     if (!storage::isInsideDocumentFolders(path, true)) {
-        setFileError(tr("“%1” isn’t a document in the library.").arg(QFileInfo(path).fileName()));
+        setFileError(tr("“%1” isn’t a document in the library.").arg(url.fileName()));
         return false;
     }
     storage::ReadResult read = storage::readDocument(path);
@@ -70,14 +70,14 @@ bool WritingStore::openDocument(const QUrl& url) {
     }
     if (!confirmSaveBeforeLeaving())
         return false;
-    switchDocument(url, std::move(read.text));
+    switchDocument(QUrl::fromLocalFile(path), std::move(read.text));
     return true;
 }
 
 // The check is made on the path with "." and ".." resolved, and the removal
 // uses that same path, so a link is removed as a link and never followed.
 bool WritingStore::deleteDocument(const WritingDocument& document) {
-    const QString target = QDir::cleanPath(document.url.toLocalFile());
+    const QString target = storage::normalizedPath(document.url.toLocalFile());
     if (!document.url.isLocalFile() || !storage::isInsideDocumentFolders(target, false)) {
         setFileError(kCannotDeleteMessage);
         return false;
@@ -88,7 +88,7 @@ bool WritingStore::deleteDocument(const WritingDocument& document) {
             tr("Couldn’t delete “%1”: %2").arg(QFileInfo(target).fileName(), file.errorString()));
         return false;
     }
-    if (m_currentDocumentURL && QDir::cleanPath(m_currentDocumentURL->toLocalFile()) == target)
+    if (m_currentDocumentURL && storage::normalizedPath(m_currentDocumentURL->toLocalFile()) == target)
         switchDocument(std::nullopt, RichText());
     refreshDocuments();
     return true;
@@ -103,7 +103,7 @@ void WritingStore::exportCurrent() {
     const std::optional<QString> path = m_prompts->chooseExportPath(proposed);
     if (!path || path->isEmpty())
         return;
-    if (std::optional<QString> error = storage::writeDocument(*path, m_currentContent))
+    if (std::optional<QString> error = storage::writeDocument(*path, m_currentContent, false))
         setFileError(error);
 }
 

@@ -19,6 +19,7 @@ TEST(CleanDocumentName, KeepsAFileNameThatIsSafeAndVisible) {
         {QStringLiteral(".bashrc"), QStringLiteral("bashrc")},
         {QStringLiteral("../../etc/passwd"), QStringLiteral("-..-etc-passwd")},
         {QStringLiteral("a/../b"), QStringLiteral("a-..-b")},
+        {QStringLiteral("Plan") + QChar(u'\0') + QStringLiteral("B"), QStringLiteral("PlanB")},
         {QStringLiteral("Caf\u00e9 \u2014 \u65e5\u8a18 \U0001F58B"),
          QStringLiteral("Caf\u00e9 \u2014 \u65e5\u8a18 \U0001F58B")},
     };

@@ -74,8 +74,12 @@ TEST_F(StorageLayoutTest, OnlyFilesDirectlyInTheTwoFoldersAreOurs) {
         isInsideDocumentFolders(documentsFolder() + QStringLiteral("/../../../secret.rtf"), false));
     EXPECT_FALSE(isInsideDocumentFolders(documentsFolder() + QStringLiteral("/sub/x.rtf"), false));
     EXPECT_FALSE(isInsideDocumentFolders(documentsFolder() + QStringLiteral("/Plan.txt"), false));
-    EXPECT_TRUE(
-        isInsideDocumentFolders(documentsFolder() + QStringLiteral("/sub/../Plan.rtf"), false));
+    // Only the normalised form counts: "sub/.." may climb out through a linked folder.
+    EXPECT_FALSE(isInsideDocumentFolders(documentsFolder() + QStringLiteral("/sub/../Plan.rtf"), false));
+    EXPECT_EQ(normalizedPath(documentsFolder() + QStringLiteral("/sub/../Plan.rtf")), inside);
+    EXPECT_FALSE(isInsideDocumentFolders(QStringLiteral("Plan.rtf"), false)) << "relative";
+    EXPECT_TRUE(normalizedPath(QStringLiteral("Plan.rtf")).isEmpty());
+    EXPECT_TRUE(normalizedPath(inside + QChar(u'\0') + QStringLiteral(".rtf")).isEmpty());
 
     const QString link = documentsFolder() + QStringLiteral("/link.rtf");
     ASSERT_TRUE(QFile::link(outside, link));

@@ -2,6 +2,7 @@
 #include "store/settings_keys.h"
 #include "store_harness.h"
 #include "support/scoped_file_size_limit.h"
+#include "support/scoped_read_only_folder.h"
 
 #include <QDir>
 #include <QFile>
@@ -91,6 +92,61 @@ TEST_F(DocumentOperationsTest, FailedWriteKeepsTheOldFileAndTheTextThenRecovers)
     store().saveEntry(writing(QStringLiteral("recovered")));
     EXPECT_FALSE(store().hasUnsavedChanges());
     EXPECT_EQ(storage::readDocument(path).text, writing(QStringLiteral("recovered")));
+}
+
+TEST_F(DocumentOperationsTest, ReadOnlyFolderKeepsTheFileAndTheTextThenRecovers) {
+    const QString path = save(library(QStringLiteral("Plan.rtf")), QStringLiteral("before"));
+    open(path);
+    {
+        testing::ScopedReadOnlyFolder readOnly(storage::documentsFolder());
+        if (!readOnly.isReadOnly())
+            GTEST_SKIP() << "this file system cannot make a folder read-only for this user";
+        store().saveEntry(writing(QStringLiteral("after")));
+        EXPECT_TRUE(store().hasUnsavedChanges());
+        ASSERT_TRUE(store().fileError());
+        EXPECT_TRUE(store().fileError()->contains(QStringLiteral("Plan.rtf")));
+        EXPECT_FALSE(store().saveToLibrary(QStringLiteral("Copy")));
+    }
+    EXPECT_EQ(storage::readDocument(path).text, writing(QStringLiteral("before")));
+    EXPECT_EQ(store().currentContent(), writing(QStringLiteral("after")));
+    store().saveEntry(store().currentContent());
+    EXPECT_FALSE(store().hasUnsavedChanges());
+    EXPECT_EQ(storage::readDocument(path).text, writing(QStringLiteral("after")));
+}
+
+TEST_F(DocumentOperationsTest, UnsavedEntryIsWrittenBeforeTheDayMovesOn) {
+    const QString path = save(entry(QStringLiteral("2026-12-07")), QStringLiteral("short"));
+    open(path);
+    {
+        testing::ScopedFileSizeLimit limit(200);
+        store().saveEntry(writing(QString(500, u'z')));
+        ASSERT_TRUE(store().hasUnsavedChanges());
+        h.tickAt(localTime(2026, 12, 8, 0, 0, 1)); // still failing: the entry stays open
+        EXPECT_EQ(store().currentDocumentURL(), QUrl::fromLocalFile(path));
+        EXPECT_EQ(store().currentContent().text(), QString(500, u'z'));
+    }
+    store().saveEntry(store().currentContent());
+    EXPECT_EQ(storage::readDocument(path).text, writing(QString(500, u'z')));
+
+    // With writing possible again, midnight writes first, then moves on.
+    open(save(entry(QStringLiteral("2026-12-08")), QStringLiteral("x")));
+    {
+        testing::ScopedFileSizeLimit limit(200);
+        store().saveEntry(writing(QString(500, u'q')));
+    }
+    h.tickAt(localTime(2026, 12, 9, 0, 0, 1));
+    EXPECT_EQ(store().currentDocumentURL(), QUrl::fromLocalFile(entry(QStringLiteral("2026-12-09"))));
+    EXPECT_EQ(storage::readDocument(entry(QStringLiteral("2026-12-08"))).text, writing(QString(500, u'q')));
+}
+
+TEST_F(DocumentOperationsTest, NewDayEntryLinkedOutsideIsNotTakenOver) {
+    const QString outside = save(h.home.path() + QStringLiteral("/diary.rtf"), QStringLiteral("private"));
+    open(save(entry(QStringLiteral("2026-12-07")), QStringLiteral("today")));
+    ASSERT_TRUE(QFile::link(outside, entry(QStringLiteral("2026-12-08"))));
+    h.tickAt(localTime(2026, 12, 8, 0, 0, 1));
+    EXPECT_FALSE(store().currentDocumentURL());
+    EXPECT_TRUE(store().currentContent().isEmpty());
+    EXPECT_TRUE(store().fileError());
 }
 
 TEST_F(DocumentOperationsTest, FoldersRemovedUnderTheProgramAreMadeAgain) {
@@ -239,6 +295,13 @@ TEST_F(DocumentOperationsTest, SaveToLibraryCleansTheNameAndNeverOverwrites) {
     EXPECT_EQ(store().currentTitle(), QStringLiteral("Essay 3"));
 }
 
+TEST_F(DocumentOperationsTest, NameWithANulSavesUnderTheNameWithoutIt) {
+    store().saveEntry(writing(QStringLiteral("text")));
+    ASSERT_TRUE(store().saveToLibrary(QStringLiteral("Plan") + QChar(u'\0') + QStringLiteral("B")));
+    EXPECT_EQ(store().currentDocumentURL(), QUrl::fromLocalFile(library(QStringLiteral("PlanB.rtf"))));
+    EXPECT_EQ(store().documents().size(), 1);
+}
+
 TEST_F(DocumentOperationsTest, SaveToLibraryFailureLeavesTheCurrentDocument) {
     store().saveEntry(writing(QString(4000, u'y')));
     {
@@ -264,7 +327,8 @@ TEST_F(DocumentOperationsTest, OpeningAsksFirstAndRefusesWhatItCannotRead) {
     EXPECT_TRUE(store().fileError());
     EXPECT_TRUE(h.prompts.suggestedNames.isEmpty()) << "no question for a file that cannot be read";
 
-    EXPECT_FALSE(store().openDocument(QUrl::fromLocalFile(good))); // the question is cancelled
+    h.prompts.leaveAnswers = {{Choice::Cancel, {}}};
+    EXPECT_FALSE(store().openDocument(QUrl::fromLocalFile(good)));
     EXPECT_EQ(store().currentContent().text(), QStringLiteral("draft"));
 
     h.prompts.leaveAnswers = {{Choice::DontSave, {}}};
@@ -279,8 +343,11 @@ TEST_F(DocumentOperationsTest, NothingOutsideTheTwoFoldersIsOpenedOrDeleted) {
     EXPECT_FALSE(store().openDocument(QUrl::fromLocalFile(outside)));
     EXPECT_TRUE(store().fileError());
 
+    // A relative path would be taken from the working folder, not ours.
+    QDir::setCurrent(h.home.path());
+    EXPECT_FALSE(store().openDocument(QUrl::fromLocalFile(QStringLiteral("outside.rtf"))));
     const QString sneaky = storage::documentsFolder() + QStringLiteral("/../../../outside.rtf");
-    for (const QString& path : {outside, sneaky}) {
+    for (const QString& path : {outside, sneaky, QStringLiteral("outside.rtf")}) {
         EXPECT_FALSE(store().deleteDocument({QUrl::fromLocalFile(path), {}, false}));
         EXPECT_EQ(store().fileError(),
                   QStringLiteral("This document can\u2019t be deleted from the library."));
@@ -318,8 +385,15 @@ TEST_F(DocumentOperationsTest, DeletingTheOpenDocumentLeavesAnEmptyUntitledOne) 
 
 TEST_F(DocumentOperationsTest, ExportWritesWhereThePersonChose) {
     store().saveEntry(writing(QStringLiteral("to share"), 2));
+    h.prompts.exportPath = h.home.path() + QStringLiteral("/Missing/shared.rtf");
+    store().exportCurrent();
+    EXPECT_TRUE(store().fileError());
+    EXPECT_FALSE(QFileInfo::exists(h.home.path() + QStringLiteral("/Missing"))) << "no folder of the person's is made";
+
+    QDir().mkpath(h.home.path() + QStringLiteral("/Desktop"));
     const QString target = h.home.path() + QStringLiteral("/Desktop/shared.rtf");
     h.prompts.exportPath = target;
+    h.prompts.proposedExportNames.clear();
     store().exportCurrent();
     EXPECT_EQ(h.prompts.proposedExportNames, QStringList{QStringLiteral("Untitled.rtf")});
     EXPECT_EQ(storage::readDocument(target).text, writing(QStringLiteral("to share"), 2));
