@@ -2,15 +2,23 @@
 
 #include "services/focus_service.h"
 #include "services/linux/file_manager_viewer.h"
+#include "services/linux/freedesktop_notifications.h"
 #include "services/linux/logind_wake_notifier.h"
+#include "services/linux/mpris_players.h"
+#include "services/linux/qt_window_system.h"
+#include "services/linux/xdg_autostart_login_item.h"
+#include "services/local_notification_center.h"
+#include "services/login_service.h"
 #include "services/reminder_service.h"
 #include "store/clock.h"
+#include "store/settings_keys.h"
 #include "store/settings_store.h"
 #include "store/writing_store.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QMainWindow>
+#include <QTimer>
 
 namespace inkwarden {
 namespace {
@@ -33,10 +41,19 @@ void showSessionState(QLabel& label, const WritingStore& store) {
 InkwardenApp::InkwardenApp()
     : m_clock(std::make_unique<SystemClock>())
     , m_settings(std::make_unique<SettingsStore>(SettingsStore::defaultFilePath()))
-    , m_reminders(std::make_unique<ReminderService>())
-    , m_focus(std::make_unique<FocusService>())
     , m_wake(std::make_unique<LogindWakeNotifier>())
-    , m_fileViewer(std::make_unique<FileManagerViewer>()) {}
+    , m_notifications(std::make_unique<FreedesktopNotifications>())
+    , m_notificationCenter(
+          std::make_unique<LocalNotificationCenter>(*m_clock, *m_notifications, m_wake.get()))
+    , m_reminders(std::make_unique<ReminderService>(*m_notificationCenter))
+    , m_windowSystem(std::make_unique<QtWindowSystem>())
+    , m_music(std::make_unique<MprisPlayers>())
+    , m_focus(std::make_unique<FocusService>(*m_windowSystem, *m_music))
+    , m_fileViewer(std::make_unique<FileManagerViewer>()) {
+    m_focus->setOpenWriter([this] { showWriter(); });
+    QObject::connect(m_notifications.get(), &NotificationDelivery::activated, m_notifications.get(),
+                     [this] { showWriter(); });
+}
 
 InkwardenApp::~InkwardenApp() {
     delete m_writerWindow;
@@ -71,11 +88,29 @@ QMainWindow& InkwardenApp::writerWindow() {
     return *m_writerWindow;
 }
 
-int InkwardenApp::run() {
+void InkwardenApp::showWriter() {
     QMainWindow& window = writerWindow();
     window.show();
     window.raise();
     window.activateWindow();
+}
+
+// Once per launch, after the event loop has started, so it never delays the
+// window; the service itself decides whether anything is left to do.
+void InkwardenApp::registerLoginItemOnce() {
+    QTimer::singleShot(0, [this] {
+        XdgAutostartLoginItem item(QCoreApplication::applicationFilePath());
+        LoginService(*m_settings, keys::kDidRegisterLoginItemByDefault, item)
+            .enableByDefaultIfNeeded();
+    });
+}
+
+int InkwardenApp::run() {
+    showWriter();
+    // A session restored at launch keeps the writer in front, as one just started does.
+    if (store().isSessionActive())
+        m_focus->begin();
+    registerLoginItemOnce();
     return QApplication::exec();
 }
 

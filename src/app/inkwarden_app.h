@@ -9,14 +9,19 @@ namespace inkwarden {
 
 class FileManagerViewer;
 class FocusService;
+class FreedesktopNotifications;
+class LocalNotificationCenter;
 class LogindWakeNotifier;
+class MprisPlayers;
+class QtWindowSystem;
 class ReminderService;
 class SettingsStore;
 class SystemClock;
 class WritingStore;
 
-// The composition root: builds the clock, the settings, the services and the
-// one store, and shows the writer window. Nothing else creates these.
+// The composition root: builds the clock, the settings, the Linux services
+// and the one store, and shows the writer window. Nothing else creates these.
+// Main thread; owns everything it builds.
 class InkwardenApp {
 public:
     InkwardenApp();
@@ -27,14 +32,23 @@ public:
 
     // Built on first use and kept for the life of the process.
     WritingStore& store();
+    // The writer window, built again if it was closed and destroyed.
     QMainWindow& writerWindow();
+    // Shows the writer window and asks for it to come to the front.
+    void showWriter();
 
 private:
+    void registerLoginItemOnce();
+
     std::unique_ptr<SystemClock> m_clock;
     std::unique_ptr<SettingsStore> m_settings;
-    std::unique_ptr<ReminderService> m_reminders;
-    std::unique_ptr<FocusService> m_focus;
     std::unique_ptr<LogindWakeNotifier> m_wake;
+    std::unique_ptr<FreedesktopNotifications> m_notifications;
+    std::unique_ptr<LocalNotificationCenter> m_notificationCenter;
+    std::unique_ptr<ReminderService> m_reminders;
+    std::unique_ptr<QtWindowSystem> m_windowSystem;
+    std::unique_ptr<MprisPlayers> m_music;
+    std::unique_ptr<FocusService> m_focus;
     std::unique_ptr<FileManagerViewer> m_fileViewer;
     std::unique_ptr<WritingStore> m_store;
     QPointer<QMainWindow> m_writerWindow;
