@@ -50,7 +50,9 @@ InkwardenApp::InkwardenApp()
     , m_music(std::make_unique<MprisPlayers>())
     , m_focus(std::make_unique<FocusService>(*m_windowSystem, *m_music))
     , m_fileViewer(std::make_unique<FileManagerViewer>()) {
-    m_focus->setOpenWriter([this] { showWriter(); });
+    // Queued: a session may begin while the store is still being built (its
+    // first heartbeat), and the window needs the finished store.
+    m_focus->setOpenWriter([this] { QTimer::singleShot(0, [this] { showWriter(); }); });
     QObject::connect(m_notifications.get(), &NotificationDelivery::activated, m_notifications.get(),
                      [this] { showWriter(); });
 }
@@ -68,6 +70,7 @@ WritingStore& InkwardenApp::store() {
 
 QMainWindow& InkwardenApp::writerWindow() {
     if (!m_writerWindow) {
+        WritingStore& model = store();
         auto* window = new QMainWindow;
         window->setObjectName(QStringLiteral("writer"));
         window->setWindowTitle(QStringLiteral("Inkwarden"));
@@ -76,7 +79,6 @@ QMainWindow& InkwardenApp::writerWindow() {
         auto* label = new QLabel(window);
         label->setAlignment(Qt::AlignCenter);
         window->setCentralWidget(label);
-        WritingStore& model = store();
         showSessionState(*label, model);
         // Re-read after the assignment has happened, as the store's contract asks.
         QObject::connect(&model, &WritingStore::objectWillChange, label, [label, &model] {
