@@ -33,10 +33,7 @@ public:
     }
 
     qsizetype pendingAnswers() const { return m_pending.size(); }
-    void answerNext() {
-        if (!m_pending.isEmpty())
-            m_pending.takeFirst()();
-    }
+    void answerNext() { m_pending.takeFirst()(); }
     void answerAll() {
         while (!m_pending.isEmpty())
             answerNext();
