@@ -5,7 +5,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <gtest/gtest.h>
@@ -13,104 +12,90 @@
 namespace inkwarden {
 namespace {
 
+using namespace Qt::Literals::StringLiterals;
+
 class SettingsStoreTest : public ::testing::Test {
 protected:
-    QString path() const {
-        return m_home.configHome() + QStringLiteral("/Inkwarden/defaults.json");
-    }
+    QString path() const { return m_home.configHome() + u"/Inkwarden/defaults.json"_s; }
     QString folder() const { return QFileInfo(path()).path(); }
-
     void writeRaw(const QByteArray& bytes) {
         QDir().mkpath(folder());
         QFile file(path());
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(bytes);
     }
-
-    QByteArray readRaw() const {
-        QFile file(path());
+    QByteArray readRaw(const QString& at) const {
+        QFile file(at);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
-
     QStringList brokenCopies() const {
-        return QDir(folder()).entryList({QStringLiteral("defaults.json.broken-*")},
+        return QDir(folder()).entryList({u"defaults.json.broken-*"_s},
                                         QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot);
+    }
+    QStringList filesInFolder() const {
+        return QDir(folder()).entryList(QDir::Files | QDir::Hidden);
+    }
+    // The store starts empty, keeps one copy aside and writes again afterwards.
+    void expectKeptAsideAndUsable(SettingsStore& store) {
+        EXPECT_FALSE(store.contains(u"scheduleHour"_s));
+        ASSERT_EQ(brokenCopies().size(), 1);
+        EXPECT_EQ(store.brokenFileKeptAt(), folder() + u'/' + brokenCopies().first());
+        store.setInteger(u"scheduleHour"_s, 11);
+        EXPECT_EQ(SettingsStore(path()).integer(u"scheduleHour"_s), 11);
     }
 
     testing::TempHome m_home;
 };
 
-TEST_F(SettingsStoreTest, DefaultPathFollowsXdgConfigHome) {
-    EXPECT_EQ(SettingsStore::defaultFilePath(), path());
-}
-
 TEST_F(SettingsStoreTest, KindsStayApartAcrossARestart) {
+    EXPECT_EQ(SettingsStore::defaultFilePath(), path());
     const QDateTime end(QDate(2026, 12, 6), QTime(10, 15, 0, 250), Qt::UTC);
     {
         SettingsStore store(path());
-        store.setInteger(QStringLiteral("hour"), 9);
-        store.setInteger(QStringLiteral("big"), std::numeric_limits<qint64>::max());
-        store.setString(QStringLiteral("numberText"), QStringLiteral("9"));
-        store.setBoolean(QStringLiteral("flag"), true);
-        store.setDate(QStringLiteral("end"), end);
+        store.setInteger(u"hour"_s, 9);
+        store.setInteger(u"big"_s, std::numeric_limits<qint64>::max());
+        store.setString(u"numberText"_s, u"9"_s);
+        store.setBoolean(u"flag"_s, true);
+        store.setDate(u"end"_s, end);
+        store.setString(u"gone"_s, u"x"_s);
+        store.remove(u"gone"_s);
     }
     SettingsStore store(path());
-    EXPECT_EQ(store.integer(QStringLiteral("hour")), 9);
-    EXPECT_EQ(store.integer(QStringLiteral("big")), std::numeric_limits<qint64>::max());
-    EXPECT_EQ(store.string(QStringLiteral("numberText")), QStringLiteral("9"));
-    EXPECT_EQ(store.boolean(QStringLiteral("flag")), true);
-    EXPECT_EQ(store.date(QStringLiteral("end")), end);
-
+    EXPECT_EQ(store.integer(u"hour"_s), 9);
+    EXPECT_EQ(store.integer(u"big"_s), std::numeric_limits<qint64>::max());
+    EXPECT_EQ(store.string(u"numberText"_s), u"9"_s);
+    EXPECT_EQ(store.boolean(u"flag"_s), true);
+    EXPECT_EQ(store.date(u"end"_s), end);
+    EXPECT_FALSE(store.contains(u"gone"_s));
     // Every read of another kind answers "absent".
-    EXPECT_FALSE(store.integer(QStringLiteral("numberText")));
-    EXPECT_FALSE(store.string(QStringLiteral("hour")));
-    EXPECT_FALSE(store.boolean(QStringLiteral("hour")));
-    EXPECT_FALSE(store.date(QStringLiteral("hour")));
-    EXPECT_FALSE(store.integer(QStringLiteral("flag")));
-    EXPECT_FALSE(store.string(QStringLiteral("end")));
-    EXPECT_FALSE(store.integer(QStringLiteral("missing")));
+    EXPECT_FALSE(store.integer(u"numberText"_s));
+    EXPECT_FALSE(store.string(u"hour"_s));
+    EXPECT_FALSE(store.boolean(u"hour"_s));
+    EXPECT_FALSE(store.date(u"hour"_s));
+    EXPECT_FALSE(store.string(u"end"_s));
 }
 
-TEST_F(SettingsStoreTest, RemoveIsPersisted) {
-    {
-        SettingsStore store(path());
-        store.setString(QStringLiteral("a"), QStringLiteral("x"));
-        store.setString(QStringLiteral("b"), QStringLiteral("y"));
-        store.remove(QStringLiteral("a"));
-    }
-    SettingsStore store(path());
-    EXPECT_FALSE(store.contains(QStringLiteral("a")));
-    EXPECT_EQ(store.string(QStringLiteral("b")), QStringLiteral("y"));
-}
-
-TEST_F(SettingsStoreTest, HandWrittenValuesOfTheWrongKindReadAsAbsent) {
+TEST_F(SettingsStoreTest, HandWrittenWrongKindsReadAsAbsentAndUnknownEntriesSurvive) {
     writeRaw(R"({"scheduleHour": "9", "scheduleMinute": 7.5, "fontName": 12,
                 "sessionEnd": "2026-12-06T10:15:00Z", "other": {"date": "not a date"},
-                "flag": 1, "list": [1, 2]})");
+                "flag": 1, "future": {"kind": "data", "value": "AAE="}})");
     SettingsStore store(path());
-    EXPECT_FALSE(store.integer(QStringLiteral("scheduleHour")));
-    EXPECT_EQ(store.string(QStringLiteral("scheduleHour")), QStringLiteral("9"));
-    EXPECT_FALSE(store.integer(QStringLiteral("scheduleMinute")));
-    EXPECT_FALSE(store.string(QStringLiteral("fontName")));
-    EXPECT_FALSE(store.date(QStringLiteral("sessionEnd")));
-    EXPECT_FALSE(store.date(QStringLiteral("other")));
-    EXPECT_FALSE(store.boolean(QStringLiteral("flag")));
-    EXPECT_FALSE(store.integer(QStringLiteral("list")));
+    EXPECT_FALSE(store.integer(u"scheduleHour"_s));
+    EXPECT_EQ(store.string(u"scheduleHour"_s), u"9"_s);
+    EXPECT_FALSE(store.integer(u"scheduleMinute"_s));
+    EXPECT_FALSE(store.string(u"fontName"_s));
+    EXPECT_FALSE(store.date(u"sessionEnd"_s));
+    EXPECT_FALSE(store.date(u"other"_s));
+    EXPECT_FALSE(store.boolean(u"flag"_s));
     EXPECT_TRUE(brokenCopies().isEmpty()) << "a parseable file is not broken";
+
+    store.setInteger(u"scheduleHour"_s, 10);
+    const QJsonObject onDisk = QJsonDocument::fromJson(readRaw(path())).object();
+    EXPECT_EQ(onDisk[u"future"_s].toObject()[u"kind"_s].toString(), u"data"_s);
+    EXPECT_EQ(onDisk[u"scheduleHour"_s].toInteger(), 10);
 }
 
-TEST_F(SettingsStoreTest, EntriesItDoesNotUnderstandSurviveAWrite) {
-    writeRaw(R"({"future": {"kind": "data", "value": "AAE="}, "list": [1, 2]})");
-    SettingsStore(path()).setInteger(QStringLiteral("scheduleHour"), 10);
-    const QJsonObject onDisk = QJsonDocument::fromJson(readRaw()).object();
-    EXPECT_EQ(
-        onDisk.value(QStringLiteral("future")).toObject().value(QStringLiteral("kind")).toString(),
-        QStringLiteral("data"));
-    EXPECT_EQ(onDisk.value(QStringLiteral("list")).toArray().size(), 2);
-    EXPECT_EQ(onDisk.value(QStringLiteral("scheduleHour")).toInteger(), 10);
-}
-
-TEST_F(SettingsStoreTest, BrokenFilesAreKeptAsideAndTheStoreStartsEmpty) {
+TEST_F(SettingsStoreTest, BrokenFilesAreKeptAsideByteForByte) {
     const QList<QByteArray> broken = {
         QByteArray(),                                     // empty
         QByteArrayLiteral("{\"scheduleHour\": 9, \"fon"), // truncated
@@ -122,67 +107,42 @@ TEST_F(SettingsStoreTest, BrokenFilesAreKeptAsideAndTheStoreStartsEmpty) {
         SCOPED_TRACE(bytes.toHex().toStdString());
         QDir(folder()).removeRecursively();
         writeRaw(bytes);
-
         SettingsStore store(path());
-        EXPECT_FALSE(store.contains(QStringLiteral("scheduleHour")));
-        ASSERT_EQ(brokenCopies().size(), 1);
-        EXPECT_EQ(store.brokenFileKeptAt(), folder() + QLatin1Char('/') + brokenCopies().first());
-        QFile kept(store.brokenFileKeptAt());
-        ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
-        EXPECT_EQ(kept.readAll(), bytes) << "the broken file must be kept byte for byte";
-
-        store.setInteger(QStringLiteral("scheduleHour"), 11);
-        EXPECT_EQ(SettingsStore(path()).integer(QStringLiteral("scheduleHour")), 11);
+        EXPECT_EQ(readRaw(store.brokenFileKeptAt()), bytes);
+        expectKeptAsideAndUsable(store);
     }
-}
-
-TEST_F(SettingsStoreTest, SecondBrokenFileDoesNotReplaceTheFirst) {
-    writeRaw("first broken");
-    SettingsStore first(path());
+    // A second broken file does not replace the first.
     writeRaw("second broken");
     SettingsStore second(path());
     EXPECT_EQ(brokenCopies().size(), 2);
-    EXPECT_NE(first.brokenFileKeptAt(), second.brokenFileKeptAt());
 }
 
 TEST_F(SettingsStoreTest, UnreadableFileIsKeptAside) {
-    // A folder where the file should be cannot be read, even by root.
-    QDir().mkpath(path());
+    QDir().mkpath(path()); // a folder in its place cannot be read, even by root
     SettingsStore store(path());
-    EXPECT_FALSE(store.contains(QStringLiteral("scheduleHour")));
-    ASSERT_EQ(brokenCopies().size(), 1);
-    store.setInteger(QStringLiteral("scheduleHour"), 7);
-    EXPECT_EQ(SettingsStore(path()).integer(QStringLiteral("scheduleHour")), 7);
+    expectKeptAsideAndUsable(store);
 }
 
-TEST_F(SettingsStoreTest, WritesArePrivateAndLeaveNoTemporaryFiles) {
+TEST_F(SettingsStoreTest, WritesArePrivateAndAFailedWriteKeepsTheOldFile) {
     SettingsStore store(path());
-    store.setString(QStringLiteral("fontName"), QStringLiteral("Menlo"));
+    store.setString(u"fontName"_s, u"Georgia"_s);
     EXPECT_EQ(QFileInfo(path()).permissions(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                    QFileDevice::ReadUser | QFileDevice::WriteUser);
-    const QFileDevice::Permissions folderMode = QFileInfo(folder()).permissions();
-    EXPECT_FALSE(folderMode & (QFileDevice::ReadGroup | QFileDevice::ReadOther |
-                               QFileDevice::ExeGroup | QFileDevice::ExeOther));
-    EXPECT_EQ(QDir(folder()).entryList(QDir::Files | QDir::Hidden),
-              QStringList{QStringLiteral("defaults.json")});
-}
-
-TEST_F(SettingsStoreTest, WritePastTheFileSizeLimitKeepsTheOldFile) {
-    SettingsStore store(path());
-    store.setString(QStringLiteral("fontName"), QStringLiteral("Georgia"));
-    const QByteArray before = readRaw();
+    EXPECT_FALSE(QFileInfo(folder()).permissions() &
+                 (QFileDevice::ReadGroup | QFileDevice::ReadOther | QFileDevice::ExeGroup |
+                  QFileDevice::ExeOther));
+    const QByteArray before = readRaw(path());
     {
         testing::ScopedFileSizeLimit limit(before.size() + 16);
-        store.setString(QStringLiteral("fontName"), QString(4096, QLatin1Char('x')));
+        store.setString(u"fontName"_s, QString(4096, u'x'));
         EXPECT_FALSE(store.lastWriteError().isEmpty());
     }
-    EXPECT_EQ(readRaw(), before);
-    store.setInteger(QStringLiteral("scheduleMinute"), 5);
+    EXPECT_EQ(readRaw(path()), before);
+    EXPECT_EQ(filesInFolder(), QStringList{u"defaults.json"_s}) << "no temporary file is left";
+    store.setInteger(u"scheduleMinute"_s, 5);
     EXPECT_TRUE(store.lastWriteError().isEmpty()) << "the next good write clears the error";
-    EXPECT_EQ(SettingsStore(path()).string(QStringLiteral("fontName"))->size(), 4096);
-    EXPECT_EQ(store.string(QStringLiteral("fontName"))->size(), 4096);
-    EXPECT_EQ(QDir(folder()).entryList(QDir::Files | QDir::Hidden).size(), 1)
-        << "the failed temporary file must be cleaned up";
+    EXPECT_EQ(SettingsStore(path()).string(u"fontName"_s)->size(), 4096);
+    EXPECT_EQ(filesInFolder(), QStringList{u"defaults.json"_s});
 }
 
 TEST_F(SettingsStoreTest, WriteFailsCleanlyWhenTheFolderIsAFile) {
@@ -190,10 +150,9 @@ TEST_F(SettingsStoreTest, WriteFailsCleanlyWhenTheFolderIsAFile) {
     QFile blocker(folder());
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-
     SettingsStore store(path());
-    store.setBoolean(QStringLiteral("flag"), true);
-    EXPECT_EQ(store.boolean(QStringLiteral("flag")), true);
+    store.setBoolean(u"flag"_s, true);
+    EXPECT_EQ(store.boolean(u"flag"_s), true);
     EXPECT_FALSE(store.lastWriteError().isEmpty());
     EXPECT_TRUE(QFileInfo(folder()).isFile());
 }

@@ -25,21 +25,18 @@ inline QDateTime localTime(int year, int month, int day, int hour, int minute, i
 inline RichText writing(const QString& text, qsizetype highlighted = 0) {
     if (text.isEmpty())
         return {};
-    QList<TextRun> runs;
     const TextRun plain{0, text.size(), QStringLiteral("Georgia"), 21, false, false, {}, {}};
-    if (highlighted > 0) {
-        TextRun marked = plain;
-        marked.length = highlighted;
-        marked.foreground = qRgb(0, 0, 0);
-        marked.background = qRgb(0xFF, 0xCC, 0x47);
+    TextRun marked = plain, rest = plain;
+    marked.length = highlighted;
+    marked.foreground = qRgb(0, 0, 0);
+    marked.background = qRgb(0xFF, 0xCC, 0x47);
+    rest.start = highlighted;
+    rest.length = text.size() - highlighted;
+    QList<TextRun> runs;
+    if (highlighted > 0)
         runs.append(marked);
-    }
-    if (highlighted < text.size()) {
-        TextRun rest = plain;
-        rest.start = highlighted;
-        rest.length = text.size() - highlighted;
+    if (highlighted < text.size())
         runs.append(rest);
-    }
     return RichText(text, runs);
 }
 
@@ -86,6 +83,8 @@ struct StoreHarness {
         clock.set(moment);
         store->tick();
     }
+
+    void mark(const QString& key, const QString& day) { defaults().setString(key, day); }
 
     QString marker(const QString& key) {
         return defaults().string(key).value_or(QStringLiteral("<none>"));
