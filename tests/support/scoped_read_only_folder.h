@@ -2,7 +2,6 @@
 
 #include <QFile>
 #include <QString>
-
 #include <fcntl.h>
 #include <linux/fs.h>
 #include <sys/ioctl.h>

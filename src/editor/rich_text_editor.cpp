@@ -1,0 +1,367 @@
+#include "editor/rich_text_editor.h"
+
+#include "editor/editor_requests.h"
+#include "editor/highlight_palette.h"
+#include "editor/placeholder_text_view.h"
+#include "editor/rich_text_document.h"
+#include "store/writing_store.h"
+
+#include <QFontDatabase>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextDocument>
+#include <QTextFrame>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace inkwarden {
+namespace {
+
+const QColor kHighlightText = Qt::black;
+
+// The families keep their names in text and files; where one is not
+// installed, Qt draws it with a face of the same kind.
+void registerSubstitutions() {
+    static const bool registered = [] {
+        const QStringList serif = {QStringLiteral("DejaVu Serif"),
+                                   QStringLiteral("Liberation Serif"), QStringLiteral("Noto Serif"),
+                                   QStringLiteral("serif")};
+        const QStringList sans = {QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
+                                  QStringLiteral("Noto Sans"), QStringLiteral("sans-serif")};
+        const QStringList mono = {QStringLiteral("DejaVu Sans Mono"),
+                                  QStringLiteral("Liberation Mono"), QStringLiteral("monospace")};
+        QFont::insertSubstitutions(QStringLiteral("Georgia"), serif);
+        QFont::insertSubstitutions(QStringLiteral("Helvetica Neue"), sans);
+        QFont::insertSubstitutions(QStringLiteral("Avenir Next"), sans);
+        QFont::insertSubstitutions(QStringLiteral("Menlo"), mono);
+        return true;
+    }();
+    Q_UNUSED(registered);
+}
+
+bool fontExists(const QString& name) {
+    return !name.isEmpty() &&
+           (QFontDatabase::hasFamily(name) || !QFont::substitutes(name).isEmpty());
+}
+
+QString familyFor(const QString& name) {
+    return fontExists(name) ? name : QFontDatabase::systemFont(QFontDatabase::GeneralFont).family();
+}
+
+QTextCharFormat fontFormat(const QString& name, double pointSize) {
+    QTextCharFormat format;
+    format.setFontFamilies(QStringList{familyFor(name)});
+    format.setFontPointSize(pointSize);
+    format.setFontWeight(QFont::Normal);
+    format.setFontItalic(false);
+    return format;
+}
+
+struct Piece {
+    int from;
+    int to;
+    QTextCharFormat format;
+};
+
+// Every stretch of uniform format in [start, end), block separators included,
+// gathered first so the caller may change formats while going through them.
+QList<Piece> piecesIn(const QTextDocument& document, int start, int end) {
+    QList<Piece> pieces;
+    for (QTextBlock block = document.findBlock(start); block.isValid() && block.position() < end;
+         block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment piece = it.fragment();
+            const int from = qMax(start, piece.position());
+            const int to = qMin(end, piece.position() + piece.length());
+            if (from < to)
+                pieces.append({from, to, piece.charFormat()});
+        }
+        const int separator = block.position() + block.length() - 1;
+        if (block.next().isValid() && separator >= start && separator < end)
+            pieces.append({separator, separator + 1, block.next().charFormat()});
+    }
+    return pieces;
+}
+
+void forEachPiece(QTextDocument& document, int start, int end,
+                  const std::function<void(int, int, const QTextCharFormat&)>& visit) {
+    for (const Piece& piece : piecesIn(document, start, end))
+        visit(piece.from, piece.to, piece.format);
+}
+
+void setFormat(QTextDocument& document, int from, int to, const QTextCharFormat& format) {
+    QTextCursor cursor(&document);
+    cursor.setPosition(from);
+    cursor.setPosition(to, QTextCursor::KeepAnchor);
+    cursor.setCharFormat(format);
+}
+
+void clearHighlight(QTextDocument& document, int start, int end) {
+    forEachPiece(document, start, end, [&](int from, int to, QTextCharFormat format) {
+        format.clearBackground();
+        format.clearForeground();
+        setFormat(document, from, to, format);
+    });
+}
+
+} // namespace
+
+RichTextEditor::RichTextEditor(WritingStore& store, QWidget* parent)
+    : QWidget(parent)
+    , m_store(store)
+    , m_textView(new PlaceholderTextView(this)) {
+    registerSubstitutions();
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_textView);
+    setUpTextView();
+    loadContent();
+    m_textView->setCurrentCharFormat(fontFormat(m_store.fontName(), kBaseFontSize));
+
+    connect(&EditorRequests::instance(), &EditorRequests::requested, this,
+            &RichTextEditor::received);
+    connect(m_textView, &QTextEdit::textChanged, this, &RichTextEditor::textDidChange);
+    connect(m_textView, &QTextEdit::cursorPositionChanged, this,
+            &RichTextEditor::updateHighlightState);
+    connect(m_textView, &QTextEdit::selectionChanged, this, &RichTextEditor::updateHighlightState);
+    QTimer::singleShot(0, m_textView, [this] {
+        m_textView->setFocus();
+        updateHighlightState();
+    });
+}
+
+QFont RichTextEditor::fontNamed(const QString& name, double pointSize) {
+    registerSubstitutions();
+    QFont font(familyFor(name));
+    font.setPointSizeF(pointSize);
+    return font;
+}
+
+void RichTextEditor::setUpTextView() {
+    m_textView->setFrameShape(QFrame::NoFrame);
+    m_textView->setAcceptRichText(true);
+    m_textView->setUndoRedoEnabled(true);
+    m_textView->setLineWrapMode(QTextEdit::WidgetWidth);
+    m_textView->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_textView->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    QTextDocument* document = m_textView->document();
+    document->setDocumentMargin(0);
+    QTextFrameFormat frame = document->rootFrame()->frameFormat();
+    frame.setLeftMargin(kInsetWidth + kLinePadding);
+    frame.setRightMargin(kInsetWidth + kLinePadding);
+    frame.setTopMargin(kInsetHeight);
+    frame.setBottomMargin(kInsetHeight);
+    document->rootFrame()->setFrameFormat(frame);
+    const QFont font = fontNamed(m_store.fontName(), kBaseFontSize);
+    m_textView->setFont(font);
+    document->setDefaultFont(font);
+}
+
+// Text reaches a live editor only here: foregrounds are derived from the
+// highlights and line breaks lose theirs. Loading is not an undoable edit.
+void RichTextEditor::loadContent() {
+    m_changingText = true;
+    QTextDocument* document = m_textView->document();
+    document->setUndoRedoEnabled(false);
+    editor::loadRichText(*document, editor::normalizedForEditing(m_store.currentContent()));
+    document->setUndoRedoEnabled(true);
+    m_changingText = false;
+}
+
+void RichTextEditor::received(const QString& name, const QVariant& object,
+                              const QVariantMap& userInfo) {
+    if (name == EditorRequests::kFormatting) {
+        if (object.metaType() != QMetaType::fromType<FormattingCommand>())
+            return;
+        const QVariant color = userInfo.value(EditorRequests::kColorKey);
+        const QString highlight = color.metaType() == QMetaType::fromType<QString>()
+                                      ? color.toString()
+                                      : HighlightPalette::defaultName();
+        apply(object.value<FormattingCommand>(), highlight);
+    } else if (name == EditorRequests::kFont) {
+        if (object.metaType() == QMetaType::fromType<QString>())
+            changeFont(object.toString());
+    }
+}
+
+void RichTextEditor::apply(FormattingCommand command, const QString& highlightName) {
+    QTextDocument& document = *m_textView->document();
+    QTextCursor selection = m_textView->textCursor();
+    m_changingText = true;
+    switch (command) {
+    case FormattingCommand::Bold:
+        setFont(selection, [](QTextCharFormat format) {
+            format.setFontWeight(format.fontWeight() > QFont::Medium ? QFont::Normal : QFont::Bold);
+            return format;
+        });
+        break;
+    case FormattingCommand::Italic:
+        setFont(selection, [](QTextCharFormat format) {
+            format.setFontItalic(!format.fontItalic());
+            return format;
+        });
+        break;
+    case FormattingCommand::Highlight: {
+        QTextCharFormat change;
+        change.setBackground(HighlightPalette::color(highlightName));
+        change.setForeground(kHighlightText);
+        setAttribute(selection, change);
+        editor::removeHighlightsFromLineBreaks(document);
+        if (selection.hasSelection()) {
+            selection.setPosition(selection.selectionEnd());
+            m_textView->setTextCursor(selection);
+            plainTypingAttributes();
+        }
+        break;
+    }
+    case FormattingCommand::ClearHighlight:
+        if (selection.hasSelection()) {
+            clearHighlight(document, selection.selectionStart(), selection.selectionEnd());
+        } else {
+            if (const auto range = highlightRange(selection.position()))
+                clearHighlight(document, range->first, range->first + range->second);
+            plainTypingAttributes();
+        }
+        break;
+    }
+    m_changingText = false;
+    m_textView->setFocus();
+    handBackToStore();
+    updateHighlightState();
+}
+
+// Each run's size and boldness are kept; italics become upright, as a new
+// family may not have them.
+void RichTextEditor::changeFont(const QString& name) {
+    const QString family = familyFor(name);
+    QTextCursor all(m_textView->document());
+    all.select(QTextCursor::Document);
+    m_changingText = true;
+    setFont(all, [&](QTextCharFormat format) {
+        format.setFontFamilies(QStringList{family});
+        if (format.fontPointSize() <= 0)
+            format.setFontPointSize(kBaseFontSize);
+        format.setFontItalic(false);
+        return format;
+    });
+    // With a selection Qt would apply a "typing" format to the selected text.
+    if (!m_textView->textCursor().hasSelection()) {
+        QTextCharFormat typing = m_textView->currentCharFormat();
+        typing.merge(fontFormat(name, kBaseFontSize));
+        m_textView->setCurrentCharFormat(typing);
+    }
+    m_changingText = false;
+    m_textView->setFocus();
+    handBackToStore();
+}
+
+void RichTextEditor::setFont(
+    const QTextCursor& range,
+    const std::function<QTextCharFormat(const QTextCharFormat&)>& transform) {
+    if (!range.hasSelection()) {
+        QTextCharFormat typing = m_textView->currentCharFormat();
+        if (typing.fontFamilies().toStringList().isEmpty())
+            typing.merge(fontFormat(m_store.fontName(), kBaseFontSize));
+        m_textView->setCurrentCharFormat(transform(typing));
+        return;
+    }
+    QTextDocument& document = *m_textView->document();
+    QTextCursor edit(&document);
+    edit.beginEditBlock();
+    forEachPiece(document, range.selectionStart(), range.selectionEnd(),
+                 [&](int from, int to, const QTextCharFormat& format) {
+                     setFormat(document, from, to, transform(format));
+                 });
+    edit.endEditBlock();
+}
+
+void RichTextEditor::setAttribute(QTextCursor& range, const QTextCharFormat& change) {
+    if (range.hasSelection()) {
+        range.mergeCharFormat(change);
+        return;
+    }
+    QTextCharFormat typing = m_textView->currentCharFormat();
+    typing.merge(change);
+    m_textView->setCurrentCharFormat(typing);
+}
+
+// A highlight never crosses a line break, so its run lies inside one block.
+std::optional<std::pair<int, int>> RichTextEditor::highlightRange(int location) const {
+    QTextDocument& document = *m_textView->document();
+    const int length = document.characterCount() - 1;
+    if (length <= 0)
+        return std::nullopt;
+    const int index = qMin(location, length - 1);
+    const QTextBlock block = document.findBlock(index);
+    std::optional<std::pair<int, int>> found;
+    int runStart = -1;
+    QBrush runBrush;
+    for (auto it = block.begin(); !it.atEnd(); ++it) {
+        const QTextFragment piece = it.fragment();
+        const QTextCharFormat format = piece.charFormat();
+        const bool highlighted = format.hasProperty(QTextFormat::BackgroundBrush);
+        if (!highlighted || format.background() != runBrush)
+            runStart = highlighted ? piece.position() : -1;
+        runBrush = highlighted ? format.background() : QBrush();
+        const int runEnd = piece.position() + piece.length();
+        if (runStart >= 0 && index >= runStart && index < runEnd)
+            found = std::pair(runStart, runEnd - runStart);
+        else if (found)
+            break;
+    }
+    return found;
+}
+
+void RichTextEditor::updateHighlightState() {
+    QTextDocument& document = *m_textView->document();
+    const QTextCursor cursor = m_textView->textCursor();
+    std::optional<QColor> color;
+    if (!cursor.hasSelection()) {
+        if (const auto range = highlightRange(cursor.position())) {
+            QTextCursor at(&document);
+            at.setPosition(range->first + 1);
+            color = at.charFormat().background().color();
+        }
+    } else {
+        forEachPiece(document, cursor.selectionStart(), cursor.selectionEnd(),
+                     [&](int, int, const QTextCharFormat& format) {
+                         if (!color && format.hasProperty(QTextFormat::BackgroundBrush))
+                             color = format.background().color();
+                     });
+    }
+    if (color != m_cursorHighlightColor) {
+        m_cursorHighlightColor = color;
+        Q_EMIT cursorHighlightColorChanged(color);
+    }
+}
+
+void RichTextEditor::setCursorHighlightColor(std::optional<QColor> color) {
+    m_cursorHighlightColor = std::move(color);
+}
+
+void RichTextEditor::textDidChange() {
+    if (m_changingText)
+        return;
+    m_changingText = true;
+    editor::removeHighlightsFromLineBreaks(*m_textView->document());
+    const QTextCursor caret = m_textView->textCursor();
+    if (!caret.hasSelection() && caret.position() >= 1 && caret.atBlockStart())
+        plainTypingAttributes();
+    m_changingText = false;
+    handBackToStore();
+    updateHighlightState();
+    m_textView->viewport()->update();
+}
+
+void RichTextEditor::plainTypingAttributes() {
+    QTextCharFormat typing = m_textView->currentCharFormat();
+    typing.clearBackground();
+    typing.clearForeground();
+    m_textView->setCurrentCharFormat(typing);
+}
+
+void RichTextEditor::handBackToStore() {
+    m_store.saveEntry(editor::toRichText(*m_textView->document()));
+}
+
+} // namespace inkwarden

@@ -1,0 +1,69 @@
+#pragma once
+
+#include "editor/formatting_command.h"
+
+#include <QColor>
+#include <QTextCharFormat>
+#include <QWidget>
+#include <functional>
+#include <optional>
+
+class QTextCursor;
+
+namespace inkwarden {
+
+class PlaceholderTextView;
+class WritingStore;
+
+// The writing surface. Loads the store's current content once, when built,
+// and hands every change back through saveEntry(); carries out the
+// formatting and font requests of the editor channel. A different document
+// is shown by building a new editor. Main thread; owns its text view.
+class RichTextEditor : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr double kBaseFontSize = 21.0;
+    static constexpr int kInsetWidth = 18;
+    static constexpr int kInsetHeight = 10;
+    // Qt lays text at the inset itself; these points stand for the line
+    // padding other text systems add, so text and placeholder line up.
+    static constexpr int kLinePadding = 5;
+
+    explicit RichTextEditor(WritingStore& store, QWidget* parent = nullptr);
+
+    PlaceholderTextView& textView() const { return *m_textView; }
+
+    // The highlight under the caret or selection; none when there is none.
+    std::optional<QColor> cursorHighlightColor() const { return m_cursorHighlightColor; }
+    // The screen's side of the binding (it may clear or set it).
+    void setCursorHighlightColor(std::optional<QColor> color);
+
+    void apply(FormattingCommand command, const QString& highlightName);
+    void changeFont(const QString& name);
+
+    // The family to draw when `name` names no font at all.
+    static QFont fontNamed(const QString& name, double pointSize);
+
+Q_SIGNALS:
+    void cursorHighlightColorChanged(std::optional<QColor> color);
+
+private:
+    void setUpTextView();
+    void loadContent();
+    void received(const QString& name, const QVariant& object, const QVariantMap& userInfo);
+    void setFont(const QTextCursor& range,
+                 const std::function<QTextCharFormat(const QTextCharFormat&)>& transform);
+    void setAttribute(QTextCursor& range, const QTextCharFormat& change);
+    std::optional<std::pair<int, int>> highlightRange(int location) const;
+    void updateHighlightState();
+    void textDidChange();
+    void plainTypingAttributes();
+    void handBackToStore();
+
+    WritingStore& m_store;
+    PlaceholderTextView* m_textView = nullptr;
+    std::optional<QColor> m_cursorHighlightColor;
+    bool m_changingText = false;
+};
+
+} // namespace inkwarden

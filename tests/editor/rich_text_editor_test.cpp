@@ -1,0 +1,209 @@
+#include "editor/editor_requests.h"
+#include "editor/placeholder_text_view.h"
+#include "editor/rich_text_editor.h"
+#include "store/settings_keys.h"
+#include "store/store_harness.h"
+#include "support/rich_text_printer.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QTextCursor>
+#include <gtest/gtest.h>
+
+namespace inkwarden {
+namespace {
+
+using testing::localTime;
+
+constexpr QRgb kButter = 0xFFFFCC47;
+constexpr QRgb kSage = 0xFF7AD98A;
+constexpr QRgb kSky = 0xFF6EB5FF;
+
+TextRun plain(qsizetype start, qsizetype length, bool bold = false, bool italic = false,
+              double size = 21) {
+    return {start, length, QStringLiteral("Georgia"), size, bold, italic, {}, {}};
+}
+
+TextRun marked(qsizetype start, qsizetype length, QRgb background) {
+    return {start, length, QStringLiteral("Georgia"), 21, false, false, qRgb(0, 0, 0), background};
+}
+
+// An editor over an idle store, shown offscreen, driven with real key presses.
+class RichTextEditorTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        h.clock.set(localTime(2026, 12, 7, 11, 0));
+        h.defaults().setString(keys::kLastScheduledDay, QStringLiteral("2026-12-07"));
+        h.start();
+    }
+    RichTextEditor& open(const RichText& content = {}) {
+        h.store->saveEntry(content);
+        editor = std::make_unique<RichTextEditor>(*h.store);
+        editor->resize(600, 400);
+        editor->show();
+        QCoreApplication::processEvents();
+        return *editor;
+    }
+    QTextEdit& view() { return editor->textView(); }
+    void type(const QString& text) { QTest::keyClicks(&view(), text); }
+    void key(Qt::Key which) { QTest::keyClick(&view(), which); }
+    void select(int from, int to) {
+        QTextCursor cursor = view().textCursor();
+        cursor.setPosition(from);
+        cursor.setPosition(to, QTextCursor::KeepAnchor);
+        view().setTextCursor(cursor);
+    }
+    void caretAt(int position) { select(position, position); }
+    const RichText& saved() { return h.store->currentContent(); }
+    void request(FormattingCommand command, std::optional<QString> color = {}) {
+        EditorRequests::postFormatting(command, color);
+        QCoreApplication::processEvents();
+    }
+
+    testing::StoreHarness h;
+    std::unique_ptr<RichTextEditor> editor;
+};
+
+TEST_F(RichTextEditorTest, CaretHighlightColoursTypingUntilReturn) {
+    open();
+    request(FormattingCommand::Highlight, QStringLiteral("Sage"));
+    EXPECT_TRUE(saved().isEmpty());
+    type(QStringLiteral("ab"));
+    key(Qt::Key_Return);
+    type(QStringLiteral("cd"));
+    EXPECT_EQ(saved().text(), QStringLiteral("ab\ncd"));
+    EXPECT_EQ(saved().runs(), (QList<TextRun>{marked(0, 2, kSage), plain(2, 3)}));
+    EXPECT_FALSE(h.store->hasUnsavedChanges() && saved().isEmpty());
+}
+
+TEST_F(RichTextEditorTest, HighlightedWordThenPlainTyping) {
+    open(RichText(QStringLiteral("one two"), {plain(0, 7)}));
+    select(4, 7);
+    request(FormattingCommand::Highlight); // from the menu: no colour
+    EXPECT_EQ(view().textCursor().position(), 7);
+    EXPECT_FALSE(view().textCursor().hasSelection());
+    type(QStringLiteral(" three"));
+    EXPECT_EQ(saved().runs(), (QList<TextRun>{plain(0, 4), marked(4, 3, kButter), plain(7, 6)}));
+    EXPECT_EQ(editor->cursorHighlightColor(), std::nullopt);
+}
+
+TEST_F(RichTextEditorTest, BoldOverAHalfBoldSelectionSwapsEachRun) {
+    open(RichText(QStringLiteral("loud quiet"), {plain(0, 5, true), plain(5, 5)}));
+    select(0, 10);
+    request(FormattingCommand::Bold);
+    EXPECT_EQ(saved().runs(), (QList<TextRun>{plain(0, 5), plain(5, 5, true)}));
+    view().document()->undo();
+    EXPECT_EQ(view().toPlainText(), QStringLiteral("loud quiet"));
+    QTextCursor first(view().document());
+    first.setPosition(1);
+    EXPECT_EQ(first.charFormat().fontWeight(), QFont::Bold) << "one undo step reverts the command";
+}
+
+TEST_F(RichTextEditorTest, ClearHighlightRemovesTheWholeRunAtOrJustAfterTheCaret) {
+    const RichText text(QStringLiteral("keep this word"),
+                        {plain(0, 5), marked(5, 4, kSky), plain(9, 5)});
+    for (int caret : {5, 6, 8}) {
+        SCOPED_TRACE(caret);
+        open(text);
+        caretAt(caret);
+        request(FormattingCommand::ClearHighlight);
+        EXPECT_EQ(saved().runs(), (QList<TextRun>{plain(0, 14)}));
+    }
+    open(RichText(QStringLiteral("end mark"), {plain(0, 4), marked(4, 4, kSky)}));
+    caretAt(8);
+    EXPECT_EQ(editor->cursorHighlightColor(), QColor::fromRgb(kSky));
+    request(FormattingCommand::ClearHighlight);
+    EXPECT_EQ(saved().runs(), (QList<TextRun>{plain(0, 8)}));
+}
+
+TEST_F(RichTextEditorTest, ChangingTheFontKeepsSizeAndBoldnessAndUprightsItalics) {
+    open(RichText(QStringLiteral("Big bold slanted"),
+                  {plain(0, 4, false, false, 30), plain(4, 5, true), plain(9, 7, false, true)}));
+    select(4, 8);
+    EditorRequests::postFont(QStringLiteral("Menlo"));
+    QCoreApplication::processEvents();
+    const QList<TextRun> runs = saved().runs();
+    ASSERT_EQ(runs.size(), 3) << ::testing::PrintToString(runs);
+    for (const TextRun& each : runs)
+        EXPECT_EQ(each.fontFamily, QStringLiteral("Menlo"));
+    EXPECT_EQ(runs[0].pointSize, 30);
+    EXPECT_TRUE(runs[1].bold);
+    EXPECT_FALSE(runs[2].italic);
+    EXPECT_EQ(view().textCursor().selectionStart(), 4);
+    EXPECT_EQ(view().textCursor().selectionEnd(), 8);
+    caretAt(16);
+    type(QStringLiteral("!"));
+    EXPECT_EQ(saved().runs().last().fontFamily, QStringLiteral("Menlo"));
+    EXPECT_EQ(saved().runs().last().pointSize, 21);
+}
+
+TEST_F(RichTextEditorTest, RequestsOfTheWrongKindOrWithoutAnEditorDoNothing) {
+    EditorRequests::postFont(QStringLiteral("Menlo")); // no editor yet
+    QCoreApplication::processEvents();
+    open(RichText(QStringLiteral("word"), {plain(0, 4)}));
+    select(0, 4);
+    EditorRequests::instance().post(EditorRequests::kFormatting, QStringLiteral("bold"));
+    EditorRequests::instance().post(EditorRequests::kFont, 42);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(saved().runs(), (QList<TextRun>{plain(0, 4)}));
+    EditorRequests::postFormatting(FormattingCommand::Italic);
+    EXPECT_FALSE(saved().runs().first().italic) << "applied later, never inside the posting call";
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(saved().runs().first().italic);
+}
+
+TEST_F(RichTextEditorTest, SelectionWithTwoHighlightsReportsTheFirst) {
+    open(RichText(QStringLiteral("aa bb cc"),
+                  {marked(0, 2, kSky), plain(2, 1), marked(3, 2, kSage), plain(5, 3)}));
+    QSignalSpy reported(editor.get(), &RichTextEditor::cursorHighlightColorChanged);
+    select(1, 6);
+    EXPECT_EQ(editor->cursorHighlightColor(), QColor::fromRgb(kSky));
+    select(0, 2);
+    EXPECT_EQ(reported.count(), 1) << "no second report while the colour stays the same";
+    select(6, 8);
+    EXPECT_EQ(editor->cursorHighlightColor(), std::nullopt);
+}
+
+TEST_F(RichTextEditorTest, LoadedHighlightOverAParagraphEndStopsAtTheBreak) {
+    RichText stored(QStringLiteral("one\ntwo"),
+                    {{0, 7, QStringLiteral("Georgia"), 21, false, false, {}, kButter}});
+    open(stored);
+    caretAt(7);
+    type(QStringLiteral("x")); // typing starts plain after loading
+    EXPECT_EQ(saved().runs(), (QList<TextRun>{marked(0, 3, kButter), plain(3, 1),
+                                              marked(4, 3, kButter), plain(7, 1)}));
+}
+
+TEST_F(RichTextEditorTest, PlaceholderOnlyWhileTheTextIsEmpty) {
+    PlaceholderTextView& textView = open().textView();
+    EXPECT_TRUE(textView.showsPlaceholder());
+    EXPECT_EQ(textView.placeholderOrigin(), QPointF(23, 10));
+    const QImage empty = textView.viewport()->grab().toImage();
+    type(QStringLiteral(" "));
+    EXPECT_FALSE(textView.showsPlaceholder());
+    key(Qt::Key_Backspace);
+    EXPECT_TRUE(textView.showsPlaceholder()) << "back at once";
+    key(Qt::Key_Return);
+    EXPECT_FALSE(textView.showsPlaceholder());
+    key(Qt::Key_Backspace);
+    EXPECT_EQ(textView.viewport()->grab().toImage(), empty);
+    EXPECT_TRUE(saved().isEmpty()) << "the words are never text";
+
+    // Something is drawn where the first line would start, and only there.
+    type(QStringLiteral(" "));
+    const QImage blank = textView.viewport()->grab().toImage();
+    EXPECT_NE(empty.copy(23, 10, 200, 30), blank.copy(23, 10, 200, 30));
+    EXPECT_EQ(empty.copy(0, 60, 300, 100), blank.copy(0, 60, 300, 100));
+}
+
+TEST_F(RichTextEditorTest, UnknownFamilyFallsBackToTheSystemFontAtEachRunsSize) {
+    open(RichText(QStringLiteral("ab"), {plain(0, 1, false, false, 30), plain(1, 1)}));
+    editor->changeFont(QStringLiteral("No Such Family 42"));
+    ASSERT_EQ(saved().runs().size(), 2);
+    EXPECT_NE(saved().runs()[0].fontFamily, QStringLiteral("No Such Family 42"));
+    EXPECT_EQ(saved().runs()[0].pointSize, 30);
+    EXPECT_EQ(saved().runs()[1].pointSize, 21);
+}
+
+} // namespace
+} // namespace inkwarden
