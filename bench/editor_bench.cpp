@@ -3,6 +3,7 @@
 // encodes it and writes it durably to a real file. Reports the median and the
 // 99th percentile per keystroke for documents of 1,000 to 50,000 words.
 
+#include "bench_support.h"
 #include "editor/placeholder_text_view.h"
 #include "editor/rich_text_editor.h"
 #include "store/clock.h"
@@ -22,29 +23,8 @@ namespace {
 
 using namespace inkwarden;
 
-class IgnoringServices final : public ReminderControl, public FocusControl {
-public:
-    void configure(qint64, qint64) override {}
-    void remindIfIncomplete() override {}
-    void begin() override {}
-    void end() override {}
-};
-
-RichText sampleWriting(int words) {
-    RichTextBuilder builder;
-    const TextRun plain{0, 0, QStringLiteral("Georgia"), 21, false, false, {}, {}};
-    TextRun bold = plain;
-    bold.bold = true;
-    TextRun marked = plain;
-    marked.foreground = qRgb(0, 0, 0);
-    marked.background = qRgb(0xFF, 0xCC, 0x47);
-    for (int i = 0; i < words; ++i) {
-        const TextRun& format = i % 20 == 0 ? marked : (i % 7 == 0 ? bold : plain);
-        builder.append(QStringLiteral("word%1").arg(i % 97), format);
-        builder.append(i % 80 == 79 ? u"\n" : u" ", plain);
-    }
-    return builder.take();
-}
+using bench::IgnoringServices;
+using bench::sampleWriting;
 
 double percentile(std::vector<double> samples, double fraction) {
     std::sort(samples.begin(), samples.end());
@@ -92,10 +72,5 @@ BENCHMARK(keystroke)->Arg(1'000)->Arg(10'000)->Arg(50'000)->Iterations(300)->Uni
 int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return inkwarden::bench::runBenchmarks(argc, argv);
 }

@@ -2,6 +2,7 @@
 // durable settings write, which every marker and setting change pays, and
 // saveEntry, which every keystroke in a document with a file pays.
 
+#include "bench_support.h"
 #include "store/clock.h"
 #include "store/settings_store.h"
 #include "store/store_services.h"
@@ -25,13 +26,8 @@ private:
     QDateTime m_now = QDateTime(QDate(2026, 12, 7), QTime(10, 0), Qt::LocalTime);
 };
 
-class IgnoringServices final : public ReminderControl, public FocusControl {
-public:
-    void configure(qint64, qint64) override {}
-    void remindIfIncomplete() override {}
-    void begin() override {}
-    void end() override {}
-};
+using bench::IgnoringServices;
+using bench::sampleWriting;
 
 struct StoreFixture {
     QTemporaryDir folder;
@@ -77,30 +73,6 @@ void durableSettingsWrite(benchmark::State& state) {
 }
 BENCHMARK(durableSettingsWrite)->Unit(benchmark::kMicrosecond);
 
-// About `words` words in paragraphs of 80, every seventh word bold, every
-// thirteenth italic and every twentieth highlighted, as real writing might be.
-RichText sampleWriting(int words) {
-    QString text;
-    QList<TextRun> runs;
-    const QList<QRgb> palette = {qRgb(0xFF, 0xCC, 0x47), qRgb(0x7A, 0xD9, 0x8A),
-                                 qRgb(0xFF, 0x8F, 0xA3), qRgb(0x6E, 0xB5, 0xFF)};
-    for (int i = 0; i < words; ++i) {
-        TextRun run{text.size(), 0, QStringLiteral("Georgia"), 21, i % 7 == 0, i % 13 == 0, {}, {}};
-        if (i % 20 == 0) {
-            run.foreground = qRgb(0, 0, 0);
-            run.background = palette.at((i / 20) % palette.size());
-        }
-        text += QStringLiteral("word%1").arg(i % 97);
-        text += (i % 80 == 79) ? QLatin1Char('\n') : QLatin1Char(' ');
-        run.length = text.size() - run.start;
-        if (!runs.isEmpty() && runs.last().hasSameFormat(run))
-            runs.last().length += run.length;
-        else
-            runs.append(run);
-    }
-    return RichText(text, runs);
-}
-
 void saveEntryOfTenThousandWords(benchmark::State& state) {
     StoreFixture fixture;
     fixture.store.saveEntry(sampleWriting(10));
@@ -118,10 +90,5 @@ BENCHMARK(saveEntryOfTenThousandWords)->Unit(benchmark::kMicrosecond);
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
+    return inkwarden::bench::runBenchmarks(argc, argv);
 }
