@@ -9,7 +9,7 @@ namespace {
 
 QString familyOf(const QTextCharFormat& format) {
     const QStringList families = format.fontFamilies().toStringList();
-    return families.isEmpty() ? QString() : families.first();
+    return families.isEmpty() ? format.stringProperty(QTextFormat::FontFamily) : families.first();
 }
 
 std::optional<QRgb> colorOf(const QTextCharFormat& format, QTextFormat::Property property) {
@@ -61,6 +61,7 @@ TextRun runFormatOf(const QTextCharFormat& format) {
 RichText normalizedForEditing(const RichText& text) {
     RichTextBuilder builder;
     const QStringView all(text.text());
+    bool afterCarriageReturn = false;
     for (const TextRun& run : text.runs()) {
         TextRun format = run;
         format.foreground = run.background ? std::optional<QRgb>(qRgb(0, 0, 0)) : std::nullopt;
@@ -70,14 +71,18 @@ RichText normalizedForEditing(const RichText& text) {
         const QStringView piece = all.mid(run.start, run.length);
         qsizetype start = 0;
         for (qsizetype index = 0; index <= piece.size(); ++index) {
-            const bool isBreak =
-                index < piece.size() && (piece[index] == u'\n' || piece[index] == u'\r');
-            if (index < piece.size() && !isBreak)
+            const QChar c = index < piece.size() ? piece[index] : QChar();
+            const bool isBreak = c == u'\n' || c == u'\r' || c == QChar::ParagraphSeparator;
+            if (index < piece.size() && !isBreak) {
+                afterCarriageReturn = false;
                 continue;
+            }
             if (index > start)
                 builder.append(piece.mid(start, index - start), format);
-            if (isBreak)
-                builder.append(piece.mid(index, 1), lineBreak);
+            // Every kind of paragraph break becomes one U+000A; CR LF is one break.
+            if (isBreak && !(c == u'\n' && afterCarriageReturn))
+                builder.append(u"\n", lineBreak);
+            afterCarriageReturn = c == u'\r';
             start = index + 1;
         }
     }
@@ -108,6 +113,14 @@ RichText toRichText(const QTextDocument& document) {
         }
     }
     return builder.take();
+}
+
+bool hasHighlightedLineBreak(const QTextDocument& document) {
+    for (QTextBlock block = document.begin().next(); block.isValid(); block = block.next()) {
+        if (block.charFormat().hasProperty(QTextFormat::BackgroundBrush))
+            return true;
+    }
+    return false;
 }
 
 bool removeHighlightsFromLineBreaks(QTextDocument& document) {

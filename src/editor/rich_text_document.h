@@ -17,7 +17,8 @@ QTextCharFormat charFormatFor(const TextRun& run);
 TextRun runFormatOf(const QTextCharFormat& format);
 
 // The value as the editor shows it: highlighted text black, other text in
-// the default colour, and no highlight on a line break.
+// the default colour, every paragraph break a plain U+000A (CR LF, CR and
+// U+2029 included).
 RichText normalizedForEditing(const RichText& text);
 
 // Replaces the document's contents with `text`, as one undo step.
@@ -28,5 +29,6 @@ RichText toRichText(const QTextDocument& document);
 // background it is removed and the default text colour restored. Answers
 // whether anything changed.
 bool removeHighlightsFromLineBreaks(QTextDocument& document);
+bool hasHighlightedLineBreak(const QTextDocument& document);
 
 } // namespace inkwarden::editor

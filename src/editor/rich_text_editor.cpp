@@ -7,6 +7,7 @@
 #include "store/writing_store.h"
 
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -89,6 +90,21 @@ void forEachPiece(QTextDocument& document, int start, int end,
         visit(piece.from, piece.to, piece.format);
 }
 
+// Walks the fragments only as far as the first highlight.
+std::optional<QColor> firstHighlightIn(const QTextDocument& document, int start, int end) {
+    for (QTextBlock block = document.findBlock(start); block.isValid() && block.position() < end;
+         block = block.next()) {
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment piece = it.fragment();
+            if (piece.position() + piece.length() <= start || piece.position() >= end)
+                continue;
+            if (piece.charFormat().hasProperty(QTextFormat::BackgroundBrush))
+                return piece.charFormat().background().color();
+        }
+    }
+    return std::nullopt;
+}
+
 void setFormat(QTextDocument& document, int from, int to, const QTextCharFormat& format) {
     QTextCursor cursor(&document);
     cursor.setPosition(from);
@@ -121,6 +137,7 @@ RichTextEditor::RichTextEditor(WritingStore& store, QWidget* parent)
     connect(&EditorRequests::instance(), &EditorRequests::requested, this,
             &RichTextEditor::received);
     connect(m_textView, &QTextEdit::textChanged, this, &RichTextEditor::textDidChange);
+    m_textView->installEventFilter(this);
     connect(m_textView, &QTextEdit::cursorPositionChanged, this,
             &RichTextEditor::updateHighlightState);
     connect(m_textView, &QTextEdit::selectionChanged, this, &RichTextEditor::updateHighlightState);
@@ -188,6 +205,9 @@ void RichTextEditor::apply(FormattingCommand command, const QString& highlightNa
     QTextDocument& document = *m_textView->document();
     QTextCursor selection = m_textView->textCursor();
     m_changingText = true;
+    // One undo step for the command and the line-break rule it may trigger.
+    QTextCursor step(&document);
+    step.beginEditBlock();
     switch (command) {
     case FormattingCommand::Bold:
         setFont(selection, [](QTextCharFormat format) {
@@ -224,6 +244,7 @@ void RichTextEditor::apply(FormattingCommand command, const QString& highlightNa
         }
         break;
     }
+    step.endEditBlock();
     m_changingText = false;
     m_textView->setFocus();
     handBackToStore();
@@ -323,11 +344,7 @@ void RichTextEditor::updateHighlightState() {
             color = at.charFormat().background().color();
         }
     } else {
-        forEachPiece(document, cursor.selectionStart(), cursor.selectionEnd(),
-                     [&](int, int, const QTextCharFormat& format) {
-                         if (!color && format.hasProperty(QTextFormat::BackgroundBrush))
-                             color = format.background().color();
-                     });
+        color = firstHighlightIn(document, cursor.selectionStart(), cursor.selectionEnd());
     }
     if (color != m_cursorHighlightColor) {
         m_cursorHighlightColor = color;
@@ -343,7 +360,15 @@ void RichTextEditor::textDidChange() {
     if (m_changingText)
         return;
     m_changingText = true;
-    editor::removeHighlightsFromLineBreaks(*m_textView->document());
+    QTextDocument& document = *m_textView->document();
+    // Rarely needed now that breaks are made plain; when it is, it joins the
+    // edit that caused it, so one undo takes both back.
+    if (editor::hasHighlightedLineBreak(document)) {
+        QTextCursor step(&document);
+        step.joinPreviousEditBlock();
+        editor::removeHighlightsFromLineBreaks(document);
+        step.endEditBlock();
+    }
     const QTextCursor caret = m_textView->textCursor();
     if (!caret.hasSelection() && caret.position() >= 1 && caret.atBlockStart())
         plainTypingAttributes();
@@ -351,6 +376,20 @@ void RichTextEditor::textDidChange() {
     handBackToStore();
     updateHighlightState();
     m_textView->viewport()->update();
+}
+
+// Return makes its paragraph break with the typing format; a highlight must
+// not reach the break, nor continue on the new line.
+bool RichTextEditor::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_textView && event->type() == QEvent::KeyPress) {
+        const auto* press = static_cast<QKeyEvent*>(event);
+        const bool newParagraph =
+            (press->key() == Qt::Key_Return || press->key() == Qt::Key_Enter) &&
+            !(press->modifiers() & Qt::ShiftModifier);
+        if (newParagraph && !m_textView->textCursor().hasSelection())
+            plainTypingAttributes();
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void RichTextEditor::plainTypingAttributes() {

@@ -47,6 +47,9 @@ public:
 Q_SIGNALS:
     void cursorHighlightColorChanged(std::optional<QColor> color);
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void setUpTextView();
     void loadContent();

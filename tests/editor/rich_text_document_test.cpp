@@ -71,6 +71,13 @@ TEST(RichTextDocument, EditingFormDerivesForegroundsFromHighlights) {
     EXPECT_EQ(shown.runs()[1].foreground, qRgb(0, 0, 0));
     EXPECT_EQ(shown.runs()[1].background, qRgb(0x6E, 0xB5, 0xFF));
     EXPECT_FALSE(shown.runs()[2].background);
+
+    // Every kind of paragraph break is one U+000A, so loading adds no empty paragraph.
+    const RichText mixed(QStringLiteral("a\r\nb\u2029c\rd"),
+                         {{0, 8, QStringLiteral("Georgia"), 21, false, false, {}, {}}});
+    QTextDocument document;
+    loadRichText(document, normalizedForEditing(mixed));
+    EXPECT_EQ(toRichText(document).text(), QStringLiteral("a\nb\nc\nd"));
 }
 
 } // namespace

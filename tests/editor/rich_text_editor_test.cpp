@@ -5,6 +5,9 @@
 #include "store/store_harness.h"
 #include "support/rich_text_printer.h"
 
+#include <QApplication>
+#include <QClipboard>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTextCursor>
@@ -73,7 +76,48 @@ TEST_F(RichTextEditorTest, CaretHighlightColoursTypingUntilReturn) {
     type(QStringLiteral("cd"));
     EXPECT_EQ(saved().text(), QStringLiteral("ab\ncd"));
     EXPECT_EQ(saved().runs(), (QList<TextRun>{marked(0, 2, kSage), plain(2, 3)}));
-    EXPECT_FALSE(h.store->hasUnsavedChanges() && saved().isEmpty());
+    // One undo takes back the line (typing is grouped), another the break.
+    view().undo();
+    view().undo();
+    EXPECT_EQ(saved().text(), QStringLiteral("ab"));
+    EXPECT_EQ(saved().runs(), (QList<TextRun>{marked(0, 2, kSage)}));
+}
+
+TEST_F(RichTextEditorTest, HighlightAcrossABreakUndoesInOneStep) {
+    open(RichText(QStringLiteral("one\ntwo"), {plain(0, 7)}));
+    select(0, 7);
+    request(FormattingCommand::Highlight);
+    EXPECT_EQ(saved().runs(),
+              (QList<TextRun>{marked(0, 3, kButter), plain(3, 1), marked(4, 3, kButter)}));
+    view().undo();
+    EXPECT_EQ(saved().runs(), (QList<TextRun>{plain(0, 7)}));
+    EXPECT_TRUE(view().document()->isRedoAvailable());
+}
+
+TEST_F(RichTextEditorTest, PastedTextKeepsOnlyBoldAndItalic) {
+    open();
+    auto* pasted = new QMimeData;
+    pasted->setHtml(
+        QStringLiteral("<p><b>bold</b> <span style='color:red;background:yellow;"
+                       "font-family:Arial;font-size:40px'>red</span><img src='x.png'></p>"
+                       "<table><tr><td><i>cell</i></td></tr></table>"));
+    QApplication::clipboard()->setMimeData(pasted);
+    view().paste();
+    const RichText result = saved();
+    EXPECT_FALSE(result.text().contains(QChar::ObjectReplacementCharacter));
+    for (const TextRun& each : result.runs()) {
+        EXPECT_EQ(each.fontFamily, QStringLiteral("Georgia"));
+        EXPECT_EQ(each.pointSize, 21);
+        EXPECT_FALSE(each.foreground);
+        EXPECT_FALSE(each.background);
+    }
+    EXPECT_TRUE(result.runs().first().bold);
+    const qsizetype cell = result.text().indexOf(QStringLiteral("cell"));
+    ASSERT_GE(cell, 0);
+    const auto italic = std::find_if(result.runs().begin(), result.runs().end(),
+                                     [&](const TextRun& each) { return each.start == cell; });
+    ASSERT_NE(italic, result.runs().end());
+    EXPECT_TRUE(italic->italic);
 }
 
 TEST_F(RichTextEditorTest, HighlightedWordThenPlainTyping) {
@@ -131,10 +175,17 @@ TEST_F(RichTextEditorTest, ChangingTheFontKeepsSizeAndBoldnessAndUprightsItalics
     EXPECT_FALSE(runs[2].italic);
     EXPECT_EQ(view().textCursor().selectionStart(), 4);
     EXPECT_EQ(view().textCursor().selectionEnd(), 8);
-    caretAt(16);
+    view().undo();
+    EXPECT_EQ(saved().runs().first().fontFamily, QStringLiteral("Georgia")) << "one undo step";
+}
+
+TEST_F(RichTextEditorTest, NewTypingAfterAFontChangeIsTheFamilyAt21Points) {
+    open(RichText(QStringLiteral("Big"), {plain(0, 3, false, false, 30)}));
+    caretAt(3);
+    editor->changeFont(QStringLiteral("Menlo"));
     type(QStringLiteral("!"));
-    EXPECT_EQ(saved().runs().last().fontFamily, QStringLiteral("Menlo"));
-    EXPECT_EQ(saved().runs().last().pointSize, 21);
+    EXPECT_EQ(saved().runs().last(),
+              (TextRun{3, 1, QStringLiteral("Menlo"), 21, false, false, {}, {}}));
 }
 
 TEST_F(RichTextEditorTest, RequestsOfTheWrongKindOrWithoutAnEditorDoNothing) {
