@@ -1,6 +1,6 @@
 #include "app/inkwarden_app.h"
 
-#include "editor/rich_text_editor.h"
+#include "screens/writing_view.h"
 #include "services/focus_service.h"
 #include "services/linux/file_manager_viewer.h"
 #include "services/linux/freedesktop_notifications.h"
@@ -17,58 +17,14 @@
 #include "store/writing_store.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QMainWindow>
 #include <QTimer>
-#include <QVBoxLayout>
 
 namespace inkwarden {
 namespace {
 
 constexpr QSize kDefaultWindowSize(952, 780);
 constexpr QSize kMinimumWindowSize(700, 560);
-
-// Until the writing screen exists: the session state above the editor. The
-// editor is built anew whenever the store switches documents.
-class WriterPane final : public QWidget {
-public:
-    explicit WriterPane(WritingStore& store)
-        : m_store(store)
-        , m_status(new QLabel(this))
-        , m_layout(new QVBoxLayout(this)) {
-        m_layout->setContentsMargins(0, 8, 0, 0);
-        m_status->setAlignment(Qt::AlignCenter);
-        m_layout->addWidget(m_status);
-        refresh();
-        // Re-read after the assignment has happened, as the store's contract asks.
-        connect(&m_store, &WritingStore::objectWillChange, this, [this] {
-            QMetaObject::invokeMethod(this, &WriterPane::refresh, Qt::QueuedConnection);
-        });
-    }
-
-private:
-    void refresh() {
-        m_status->setText(
-            m_store.isSessionActive()
-                ? QApplication::translate("inkwarden", "Writing session: %1 left")
-                      .arg(m_store.remainingLabel())
-                : QApplication::translate("inkwarden", "Next writing time: %1")
-                      .arg(QLocale().toString(m_store.scheduledTime().toLocalTime().time(),
-                                              QLocale::ShortFormat)));
-        if (m_editor && m_shownRevision == m_store.documentRevision())
-            return;
-        delete m_editor;
-        m_editor = new RichTextEditor(m_store, this);
-        m_layout->addWidget(m_editor, 1);
-        m_shownRevision = m_store.documentRevision();
-    }
-
-    WritingStore& m_store;
-    QLabel* m_status;
-    QVBoxLayout* m_layout;
-    QPointer<RichTextEditor> m_editor;
-    QUuid m_shownRevision;
-};
 
 } // namespace
 
@@ -110,7 +66,7 @@ QMainWindow& InkwardenApp::writerWindow() {
         window->setWindowTitle(QStringLiteral("Inkwarden"));
         window->resize(kDefaultWindowSize);
         window->setMinimumSize(kMinimumWindowSize);
-        window->setCentralWidget(new WriterPane(model));
+        window->setCentralWidget(new WritingView(model));
         m_writerWindow = window;
     }
     return *m_writerWindow;

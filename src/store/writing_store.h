@@ -117,6 +117,8 @@ public:
     bool deleteDocument(const WritingDocument& document);
     void exportCurrent();
     void revealCurrentInFinder();
+    // Shows a listed document selected in the file manager.
+    void revealDocument(const QUrl& url);
 
 public Q_SLOTS:
     // One heartbeat: counts the session down, or, while idle, rolls the day

@@ -88,7 +88,8 @@ bool WritingStore::deleteDocument(const WritingDocument& document) {
             tr("Couldn’t delete “%1”: %2").arg(QFileInfo(target).fileName(), file.errorString()));
         return false;
     }
-    if (m_currentDocumentURL && storage::normalizedPath(m_currentDocumentURL->toLocalFile()) == target)
+    if (m_currentDocumentURL &&
+        storage::normalizedPath(m_currentDocumentURL->toLocalFile()) == target)
         switchDocument(std::nullopt, RichText());
     refreshDocuments();
     return true;
@@ -108,8 +109,13 @@ void WritingStore::exportCurrent() {
 }
 
 void WritingStore::revealCurrentInFinder() {
-    if (m_currentDocumentURL && m_fileViewer)
-        m_fileViewer->showFile(m_currentDocumentURL->toLocalFile());
+    if (m_currentDocumentURL)
+        revealDocument(*m_currentDocumentURL);
+}
+
+void WritingStore::revealDocument(const QUrl& url) {
+    if (m_fileViewer && url.isLocalFile())
+        m_fileViewer->showFile(url.toLocalFile());
 }
 
 } // namespace inkwarden

@@ -1,0 +1,90 @@
+#pragma once
+
+#include "documents/writing_document.h"
+
+#include <QDialog>
+#include <QList>
+#include <QUrl>
+#include <functional>
+#include <optional>
+
+class QAbstractButton;
+class QLabel;
+class QListWidget;
+class QMessageBox;
+class QPushButton;
+class QStackedWidget;
+class QToolButton;
+
+namespace inkwarden {
+
+class WritingStore;
+
+// The library sheet over the writer window: every stored document, newest
+// first, to open, reveal, start anew or delete after a confirmation. Keeps
+// no copy of the list beyond what it shows; every file operation is the
+// store's. Main thread.
+class LibraryView : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kWidth = 520;
+    static constexpr int kHeight = 420;
+
+    // Runs a built alert modally and answers the button pressed (none when it
+    // was dismissed otherwise). Replaceable so the alerts can be answered
+    // without a person.
+    using AskFunction = std::function<QAbstractButton*(QMessageBox&)>;
+    // Shows a document's file in the file manager.
+    using RevealFunction = std::function<void(const QUrl&)>;
+
+    LibraryView(WritingStore& store, QWidget* parent);
+
+    void setAskFunction(AskFunction ask);
+    void setRevealFunction(RevealFunction reveal);
+
+    const std::optional<QUrl>& selection() const { return m_selection; }
+    void setSelection(std::optional<QUrl> url);
+    std::optional<WritingDocument> selectedDocument() const;
+
+    // The sheet's actions, as its buttons run them.
+    void openSelected();
+    void revealSelected();
+    void startNewDocument();
+    void askToDelete(const WritingDocument& document);
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
+private:
+    QWidget* buildHeader();
+    QWidget* buildList();
+    QWidget* buildEmptyState();
+    QWidget* buildButtons();
+    void applyGlyphs();
+    void scheduleRefresh();
+    void refresh();
+    void rebuildRows();
+    void showSelection();
+    void openRow(const QUrl& url);
+    void runDeleteAlerts();
+    QMessageBox* buildDeleteAlert(QAbstractButton** confirm);
+    void deletePermanently();
+
+    WritingStore& m_store;
+    AskFunction m_ask;
+    RevealFunction m_revealFunction;
+    bool m_refreshQueued = false;
+    std::optional<QUrl> m_selection;
+    std::optional<WritingDocument> m_deleteCandidate;
+    std::optional<QString> m_deletionError;
+    QList<WritingDocument> m_shown;
+    QToolButton* m_newDocument = nullptr;
+    QLabel* m_emptySymbol = nullptr;
+    QListWidget* m_list = nullptr;
+    QStackedWidget* m_listOrEmpty = nullptr;
+    QPushButton* m_showInFinder = nullptr;
+    QPushButton* m_open = nullptr;
+};
+
+} // namespace inkwarden

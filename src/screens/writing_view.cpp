@@ -1,0 +1,319 @@
+#include "screens/writing_view.h"
+
+#include "editor/editor_requests.h"
+#include "editor/highlight_palette.h"
+#include "editor/rich_text_editor.h"
+#include "screens/daily_session_menu.h"
+#include "screens/glyphs.h"
+#include "screens/highlight_picker_popup.h"
+#include "screens/library_view.h"
+#include "screens/save_document_view.h"
+#include "screens/toolbar_hover.h"
+#include "store/writing_store.h"
+
+#include <QFontDatabase>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace inkwarden {
+namespace {
+
+const QStringList kFontFamilies = {QStringLiteral("Georgia"), QStringLiteral("Helvetica Neue"),
+                                   QStringLiteral("Avenir Next"), QStringLiteral("Menlo")};
+constexpr QSize kFormatButton(26, 28);
+constexpr QSize kPickerButton(23, 28);
+constexpr int kSymbol = 16;
+
+QFont mediumFont(int pixels) {
+    QFont font;
+    font.setPixelSize(pixels);
+    font.setWeight(QFont::Medium);
+    return font;
+}
+
+QColor withAlpha(QColor color, double alpha) {
+    color.setAlphaF(alpha);
+    return color;
+}
+
+// The picker's face: an 11-point circle of the chosen colour with a faint ring.
+QIcon pickerCircle(const QColor& fill, const QColor& ink, qreal scale) {
+    QPixmap pixmap(QSize(11, 11) * scale);
+    pixmap.setDevicePixelRatio(scale);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(fill);
+    painter.setPen(QPen(withAlpha(ink, 0.2), 1));
+    painter.drawEllipse(QRectF(0.5, 0.5, 10, 10));
+    return QIcon(pixmap);
+}
+
+} // namespace
+
+WritingView::WritingView(WritingStore& store, QWidget* parent)
+    : QWidget(parent)
+    , m_store(store)
+    , m_selectedHighlight(HighlightPalette::defaultName()) {
+    setAutoFillBackground(true);
+    setBackgroundRole(QPalette::Base);
+    auto* column = new QVBoxLayout(this);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+    column->addWidget(buildControlRow());
+    m_editorArea = new QVBoxLayout;
+    m_editorArea->setContentsMargins(kWritingMargin, 0, kWritingMargin, 0);
+    column->addLayout(m_editorArea, 1);
+    m_picker = new HighlightPickerPopup(this);
+    connect(m_picker, &HighlightPickerPopup::chosen, this, &WritingView::chooseHighlight);
+    connect(&m_store, &WritingStore::objectWillChange, this, &WritingView::scheduleRefresh);
+    setCompact(width() < kCompactBelow);
+    refresh();
+}
+
+QWidget* WritingView::sessionControl() const {
+    return m_store.isSessionActive() ? static_cast<QWidget*>(m_countdown) : m_start;
+}
+
+QWidget* WritingView::buildControlRow() {
+    auto* band = new QWidget(this);
+    band->setFixedHeight(kRowHeight);
+    m_row = new QHBoxLayout(band);
+    m_row->setContentsMargins(kWritingMargin + 17, 0, kWritingMargin + 17, 0);
+    m_row->setAlignment(Qt::AlignTop);
+    m_row->addWidget(buildFontChooser(), 0, Qt::AlignVCenter);
+    m_row->addWidget(
+        formatButton(QStringLiteral("bold"), tr("Bold"), int(FormattingCommand::Bold)));
+    m_row->addWidget(
+        formatButton(QStringLiteral("italic"), tr("Italic"), int(FormattingCommand::Italic)));
+
+    auto* highlightGroup = new QHBoxLayout;
+    highlightGroup->setSpacing(2);
+    m_highlightToggle = formatButton(QStringLiteral("highlighter"), tr("Highlight text"), -1);
+    connect(m_highlightToggle, &QToolButton::clicked, this, [this] {
+        format(int(m_cursorHighlightColor ? FormattingCommand::ClearHighlight
+                                          : FormattingCommand::Highlight));
+    });
+    auto* picker = new ToolbarHoverButton(band);
+    picker->setFixedContentSize(kPickerButton);
+    m_colorPicker = picker;
+    m_colorPicker->setToolTip(tr("Choose highlight color"));
+    m_colorPicker->setAccessibleName(tr("Choose highlight color"));
+    connect(m_colorPicker, &QToolButton::clicked, this, [this] {
+        if (m_picker->isVisible()) {
+            m_picker->hide();
+            return;
+        }
+        m_picker->setSelected(m_selectedHighlight);
+        m_picker->popUpBelow(m_colorPicker);
+    });
+    highlightGroup->addWidget(m_highlightToggle);
+    highlightGroup->addWidget(m_colorPicker);
+    m_row->addLayout(highlightGroup);
+    m_row->addStretch(1);
+
+    QToolButton* save = textButton(tr("Save"), tr("Save a named copy to your Library"));
+    connect(save, &QToolButton::clicked, this, [this] { m_store.saveCurrent(); });
+    m_row->addWidget(save);
+    QToolButton* files = textButton(tr("Files"), tr("Browse your writing"));
+    connect(files, &QToolButton::clicked, this, [this] { m_store.setIsLibraryPresented(true); });
+    m_row->addWidget(files);
+
+    auto* daily = new QHBoxLayout;
+    daily->setSpacing(5);
+    auto* dailyLabel = new QLabel(tr("Daily"), band);
+    dailyLabel->setFont(mediumFont(14));
+    QPalette dim = dailyLabel->palette();
+    dim.setColor(QPalette::WindowText, withAlpha(dim.color(QPalette::WindowText), 0.85));
+    dailyLabel->setPalette(dim);
+    daily->addWidget(dailyLabel);
+    daily->addWidget(new DailySessionMenu(m_store, band));
+    m_row->addLayout(daily);
+
+    m_start = textButton(tr("Start"), tr("Begin a 15-minute writing session"));
+    connect(m_start, &QToolButton::clicked, this, [this] { m_store.startSession(); });
+    m_row->addWidget(m_start);
+    m_countdown = new QLabel(band);
+    QFont digits = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    digits.setPixelSize(15);
+    m_countdown->setFont(digits);
+    m_countdown->setForegroundRole(QPalette::PlaceholderText);
+    m_row->addWidget(m_countdown);
+    return band;
+}
+
+QToolButton* WritingView::formatButton(const QString& symbol, const QString& label, int command) {
+    auto* button = new ToolbarHoverButton(this);
+    button->setObjectName(symbol);
+    button->setFixedContentSize(kFormatButton);
+    button->setIconSize(QSize(kSymbol, kSymbol));
+    button->setIcon(glyph(symbol, palette().color(QPalette::WindowText)));
+    button->setToolTip(label);
+    button->setAccessibleName(label);
+    if (command >= 0)
+        connect(button, &QToolButton::clicked, this, [this, command] { format(command); });
+    return button;
+}
+
+QToolButton* WritingView::textButton(const QString& text, const QString& toolTip) {
+    auto* button = new ToolbarHoverButton(this);
+    button->setText(text);
+    button->setFont(mediumFont(14));
+    button->setToolTip(toolTip);
+    button->setAccessibleName(text);
+    return button;
+}
+
+QToolButton* WritingView::buildFontChooser() {
+    m_fontChooser = new ToolbarHoverButton(this);
+    m_fontChooser->setPopupMode(QToolButton::InstantPopup);
+    m_fontChooser->setAccessibleName(tr("Choose writing font"));
+    m_fontChooser->setStyleSheet(
+        QStringLiteral("QToolButton::menu-indicator { image: none; width: 0; }"));
+    auto* face = new QHBoxLayout(m_fontChooser);
+    face->setContentsMargins(4, 0, 4, 0);
+    face->setSpacing(7);
+    auto* symbol = new QLabel(m_fontChooser);
+    symbol->setPixmap(glyph(QStringLiteral("text.format"), palette().color(QPalette::WindowText))
+                          .pixmap(QSize(kSymbol, kSymbol), devicePixelRatioF()));
+    m_fontName = new QLabel(m_fontChooser);
+    m_fontName->setFont(mediumFont(15));
+    m_fontChevron = new QLabel(m_fontChooser);
+    m_fontChevron->setPixmap(glyph(QStringLiteral("chevron"), palette().color(QPalette::WindowText))
+                                 .pixmap(QSize(10, 10), devicePixelRatioF()));
+    for (QLabel* part : {symbol, m_fontName, m_fontChevron}) {
+        part->setAttribute(Qt::WA_TransparentForMouseEvents);
+        face->addWidget(part);
+    }
+    auto* menu = new QMenu(m_fontChooser);
+    for (const QString& family : kFontFamilies) {
+        connect(menu->addAction(family), &QAction::triggered, this, [this, family] {
+            m_store.setFontName(family);
+            EditorRequests::postFont(family);
+        });
+    }
+    m_fontChooser->setMenu(menu);
+    return m_fontChooser;
+}
+
+void WritingView::format(int command) {
+    EditorRequests::postFormatting(static_cast<FormattingCommand>(command), m_selectedHighlight);
+}
+
+void WritingView::chooseHighlight(const QString& name) {
+    m_selectedHighlight = name;
+    m_picker->setSelected(name);
+    m_picker->hide();
+    refreshHighlightControls();
+    format(int(FormattingCommand::Highlight));
+}
+
+void WritingView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    setCompact(width() < kCompactBelow);
+}
+
+void WritingView::setCompact(bool compact) {
+    m_compact = compact;
+    m_row->setSpacing(compact ? 7 : 9);
+    refreshFontChooser();
+}
+
+// Many assignments can arrive in one turn of the event loop; one re-read serves them all.
+void WritingView::scheduleRefresh() {
+    if (m_refreshQueued)
+        return;
+    m_refreshQueued = true;
+    QMetaObject::invokeMethod(this, &WritingView::refresh, Qt::QueuedConnection);
+}
+
+void WritingView::refresh() {
+    m_refreshQueued = false;
+    refreshFontChooser();
+    refreshSession();
+    replaceEditorIfNeeded();
+    refreshHighlightControls();
+    presentSheetsAndAlerts();
+}
+
+void WritingView::refreshFontChooser() {
+    if (!m_fontName)
+        return;
+    m_fontName->setText(m_store.fontName());
+    m_fontName->setVisible(!m_compact);
+    m_fontChevron->setVisible(!m_compact);
+    static_cast<ToolbarHoverButton*>(m_fontChooser)
+        ->setFixedContentSize(m_fontChooser->layout()->sizeHint().expandedTo(QSize(26, 28)));
+}
+
+void WritingView::refreshSession() {
+    const bool running = m_store.isSessionActive();
+    m_start->setVisible(!running);
+    m_countdown->setVisible(running);
+    m_countdown->setText(m_store.remainingLabel());
+    m_countdown->setAccessibleName(
+        QStringLiteral("%1 seconds remaining").arg(m_store.remainingSeconds()));
+}
+
+void WritingView::replaceEditorIfNeeded() {
+    if (m_editor && m_editorRevision == m_store.documentRevision())
+        return;
+    delete m_editor;
+    m_editor = new RichTextEditor(m_store, this);
+    m_editorRevision = m_store.documentRevision();
+    m_cursorHighlightColor.reset();
+    connect(m_editor, &RichTextEditor::cursorHighlightColorChanged, this,
+            [this](std::optional<QColor> color) {
+                m_cursorHighlightColor = std::move(color);
+                refreshHighlightControls();
+            });
+    m_editorArea->addWidget(m_editor);
+}
+
+void WritingView::refreshHighlightControls() {
+    const QColor ink = palette().color(QPalette::WindowText);
+    const bool marked = m_cursorHighlightColor.has_value();
+    m_highlightToggle->setIcon(
+        glyph(QStringLiteral("highlighter"), marked ? QColor(Qt::black) : ink));
+    const QString label = marked ? tr("Remove highlight") : tr("Highlight text");
+    m_highlightToggle->setToolTip(label);
+    m_highlightToggle->setAccessibleName(label);
+    static_cast<ToolbarHoverButton*>(m_highlightToggle)->setBackdrop(m_cursorHighlightColor);
+    m_colorPicker->setIconSize(QSize(11, 11));
+    m_colorPicker->setIcon(
+        pickerCircle(HighlightPalette::color(m_selectedHighlight), ink, devicePixelRatioF()));
+}
+
+void WritingView::presentSheetsAndAlerts() {
+    if (m_store.isLibraryPresented() && !m_library) {
+        auto* library = new LibraryView(m_store, window());
+        library->setRevealFunction([this](const QUrl& url) { m_store.revealDocument(url); });
+        m_library = library;
+        m_library->setAttribute(Qt::WA_DeleteOnClose);
+        m_library->open();
+    }
+    if (m_store.isSavePresented() && !m_saveSheet) {
+        m_saveSheet = new SaveDocumentView(m_store, window());
+        m_saveSheet->setAttribute(Qt::WA_DeleteOnClose);
+        m_saveSheet->open();
+    }
+    if (m_store.fileError() && !m_fileErrorAlert) {
+        const QString message =
+            m_store.fileError()->isEmpty() ? tr("Unknown error") : *m_store.fileError();
+        m_fileErrorAlert = new QMessageBox(QMessageBox::Warning, tr("Couldn’t save"),
+                                           tr("Couldn’t save"), QMessageBox::Ok, window());
+        m_fileErrorAlert->setInformativeText(message);
+        m_fileErrorAlert->setAttribute(Qt::WA_DeleteOnClose);
+        m_fileErrorAlert->setWindowModality(Qt::WindowModal);
+        connect(m_fileErrorAlert, &QMessageBox::finished, this,
+                [this] { m_store.setFileError(std::nullopt); });
+        m_fileErrorAlert->open();
+    }
+}
+
+} // namespace inkwarden
