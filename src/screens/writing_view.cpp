@@ -85,7 +85,6 @@ QWidget* WritingView::buildControlRow() {
     band->setFixedHeight(kRowHeight);
     m_row = new QHBoxLayout(band);
     m_row->setContentsMargins(kWritingMargin + 17, 0, kWritingMargin + 17, 0);
-    m_row->setAlignment(Qt::AlignTop);
     m_row->addWidget(buildFontChooser(), 0, Qt::AlignVCenter);
     m_row->addWidget(
         formatButton(QStringLiteral("bold"), tr("Bold"), int(FormattingCommand::Bold)));
