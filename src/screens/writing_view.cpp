@@ -11,6 +11,7 @@
 #include "screens/toolbar_hover.h"
 #include "store/writing_store.h"
 
+#include <QEvent>
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -178,6 +179,7 @@ QToolButton* WritingView::buildFontChooser() {
     face->setContentsMargins(4, 0, 4, 0);
     face->setSpacing(7);
     auto* symbol = new QLabel(m_fontChooser);
+    symbol->setObjectName(QStringLiteral("symbol"));
     symbol->setPixmap(glyph(QStringLiteral("text.format"), palette().color(QPalette::WindowText))
                           .pixmap(QSize(kSymbol, kSymbol), devicePixelRatioF()));
     m_fontName = new QLabel(m_fontChooser);
@@ -215,6 +217,30 @@ void WritingView::chooseHighlight(const QString& name) {
 void WritingView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     setCompact(width() < kCompactBelow);
+}
+
+// Symbols follow the palette's text colour, so a switch to a dark palette
+// redraws them.
+void WritingView::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange)
+        tintSymbols();
+}
+
+void WritingView::tintSymbols() {
+    if (!m_highlightToggle || !m_colorPicker || !m_fontChooser || !m_fontChevron)
+        return; // still being built
+    const QColor ink = palette().color(QPalette::WindowText);
+    for (const char* symbol : {"bold", "italic"}) {
+        if (auto* button = findChild<QToolButton*>(QLatin1String(symbol)))
+            button->setIcon(glyph(QLatin1String(symbol), ink));
+    }
+    if (auto* symbol = m_fontChooser->findChild<QLabel*>(QStringLiteral("symbol")))
+        symbol->setPixmap(glyph(QStringLiteral("text.format"), ink)
+                              .pixmap(QSize(kSymbol, kSymbol), devicePixelRatioF()));
+    m_fontChevron->setPixmap(
+        glyph(QStringLiteral("chevron"), ink).pixmap(QSize(10, 10), devicePixelRatioF()));
+    refreshHighlightControls();
 }
 
 void WritingView::setCompact(bool compact) {

@@ -48,6 +48,7 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     QWidget* buildControlRow();
@@ -63,6 +64,7 @@ private:
     void replaceEditorIfNeeded();
     void presentSheetsAndAlerts();
     void setCompact(bool compact);
+    void tintSymbols();
 
     WritingStore& m_store;
     bool m_compact = false;

@@ -165,5 +165,25 @@ TEST_F(WritingViewTest, NewRevisionReplacesTheEditorAndKeepsTheChosenColour) {
     EXPECT_EQ(view->selectedHighlight(), QStringLiteral("Blush"));
 }
 
+TEST_F(WritingViewTest, SymbolsFollowADarkPalette) {
+    auto* bold = view->findChild<QToolButton*>(QStringLiteral("bold"));
+    ASSERT_NE(bold, nullptr);
+    const auto darkestPixel = [&] {
+        const QImage image = bold->icon().pixmap(QSize(16, 16)).toImage();
+        int lightest = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                if (image.pixelColor(x, y).alpha() > 200)
+                    lightest = std::max(lightest, image.pixelColor(x, y).lightness());
+        return lightest;
+    };
+    EXPECT_LT(darkestPixel(), 80) << "dark symbols on a light palette";
+    QPalette dark = view->palette();
+    dark.setColor(QPalette::WindowText, Qt::white);
+    dark.setColor(QPalette::Window, QColor(30, 30, 30));
+    view->setPalette(dark);
+    EXPECT_GT(darkestPixel(), 200) << "light symbols on a dark palette";
+}
+
 } // namespace
 } // namespace inkwarden
