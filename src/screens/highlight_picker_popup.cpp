@@ -52,6 +52,8 @@ HighlightPickerPopup::HighlightPickerPopup(QWidget* parent)
     : QFrame(parent, Qt::Popup)
     , m_selected(HighlightPalette::defaultName()) {
     setFrameShape(QFrame::StyledPanel);
+    // The press that closes the popover on the picker must not open it again.
+    setAttribute(Qt::WA_NoMouseReplay);
     auto* row = new QHBoxLayout(this);
     row->setContentsMargins(10, 10, 10, 10);
     row->setSpacing(6);

@@ -74,7 +74,12 @@ WritingView::WritingView(WritingStore& store, QWidget* parent)
     connect(m_picker, &HighlightPickerPopup::chosen, this, &WritingView::chooseHighlight);
     connect(&m_store, &WritingStore::objectWillChange, this, &WritingView::scheduleRefresh);
     setCompact(width() < kCompactBelow);
+    tintSymbols();
     refresh();
+}
+
+int WritingView::rowSpacing() const {
+    return m_row->spacing();
 }
 
 QWidget* WritingView::sessionControl() const {
@@ -126,12 +131,9 @@ QWidget* WritingView::buildControlRow() {
 
     auto* daily = new QHBoxLayout;
     daily->setSpacing(5);
-    auto* dailyLabel = new QLabel(tr("Daily"), band);
-    dailyLabel->setFont(mediumFont(14));
-    QPalette dim = dailyLabel->palette();
-    dim.setColor(QPalette::WindowText, withAlpha(dim.color(QPalette::WindowText), 0.85));
-    dailyLabel->setPalette(dim);
-    daily->addWidget(dailyLabel);
+    m_dailyLabel = new QLabel(tr("Daily"), band);
+    m_dailyLabel->setFont(mediumFont(14));
+    daily->addWidget(m_dailyLabel);
     daily->addWidget(new DailySessionMenu(m_store, band));
     m_row->addLayout(daily);
 
@@ -228,7 +230,7 @@ void WritingView::changeEvent(QEvent* event) {
 }
 
 void WritingView::tintSymbols() {
-    if (!m_highlightToggle || !m_colorPicker || !m_fontChooser || !m_fontChevron)
+    if (!m_highlightToggle || !m_colorPicker || !m_fontChooser || !m_fontChevron || !m_dailyLabel)
         return; // still being built
     const QColor ink = palette().color(QPalette::WindowText);
     for (const char* symbol : {"bold", "italic"}) {
@@ -240,6 +242,9 @@ void WritingView::tintSymbols() {
                               .pixmap(QSize(kSymbol, kSymbol), devicePixelRatioF()));
     m_fontChevron->setPixmap(
         glyph(QStringLiteral("chevron"), ink).pixmap(QSize(10, 10), devicePixelRatioF()));
+    QPalette dim = m_dailyLabel->palette();
+    dim.setColor(QPalette::WindowText, withAlpha(ink, 0.85));
+    m_dailyLabel->setPalette(dim);
     refreshHighlightControls();
 }
 
@@ -326,6 +331,11 @@ void WritingView::presentSheetsAndAlerts() {
         m_saveSheet = new SaveDocumentView(m_store, window());
         m_saveSheet->setAttribute(Qt::WA_DeleteOnClose);
         m_saveSheet->open();
+    }
+    if (m_store.fileError() && m_fileErrorAlert) {
+        // A newer failure replaces the message rather than being cleared unseen.
+        m_fileErrorAlert->setInformativeText(m_store.fileError()->isEmpty() ? tr("Unknown error")
+                                                                            : *m_store.fileError());
     }
     if (m_store.fileError() && !m_fileErrorAlert) {
         const QString message =

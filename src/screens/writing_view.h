@@ -35,6 +35,7 @@ public:
     explicit WritingView(WritingStore& store, QWidget* parent = nullptr);
 
     bool isCompact() const { return m_compact; }
+    int rowSpacing() const;
     const QString& selectedHighlight() const { return m_selectedHighlight; }
     RichTextEditor* editor() const { return m_editor; }
     QToolButton* highlightToggle() const { return m_highlightToggle; }
@@ -75,6 +76,7 @@ private:
     QToolButton* m_fontChooser = nullptr;
     QLabel* m_fontName = nullptr;
     QLabel* m_fontChevron = nullptr;
+    QLabel* m_dailyLabel = nullptr;
     QToolButton* m_highlightToggle = nullptr;
     QToolButton* m_colorPicker = nullptr;
     HighlightPickerPopup* m_picker = nullptr;

@@ -24,7 +24,7 @@ protected:
         row->addWidget(control = new DailySessionMenu(*h.store, &window));
         window.show();
     }
-    void TearDown() override { QLocale::setDefault(QLocale::c()); }
+    void TearDown() override { QLocale::setDefault(QLocale::system()); }
     QTimeEdit& press() {
         QTest::mouseClick(control, Qt::LeftButton);
         EXPECT_TRUE(control->menu() && control->menu()->isVisible());

@@ -2,6 +2,7 @@
 #include "editor/placeholder_text_view.h"
 #include "editor/rich_text_editor.h"
 #include "screens/highlight_picker_popup.h"
+#include "screens/toolbar_hover.h"
 #include "screens/writing_view.h"
 #include "store/settings_keys.h"
 #include "store/store_harness.h"
@@ -66,6 +67,12 @@ TEST_F(WritingViewTest, CompactRowBelow850Points) {
         view->resize(width, 600);
         settle();
         EXPECT_EQ(view->isCompact(), compact) << width;
+        EXPECT_EQ(view->rowSpacing(), compact ? 7 : 9) << width;
+        const QList<QLabel*> labels = view->findChildren<QLabel*>();
+        const bool nameShown = std::any_of(labels.begin(), labels.end(), [&](QLabel* label) {
+            return label->text() == QStringLiteral("Georgia") && label->isVisibleTo(view.get());
+        });
+        EXPECT_EQ(nameShown, !compact) << width;
     }
 }
 
@@ -99,9 +106,13 @@ TEST_F(WritingViewTest, HighlightToggleShowsAndActsOnTheColourUnderTheCaret) {
     settle();
     EXPECT_EQ(view->highlightToggle()->accessibleName(), QStringLiteral("Remove highlight"));
     EXPECT_EQ(view->highlightToggle()->toolTip(), QStringLiteral("Remove highlight"));
+    EXPECT_EQ(static_cast<ToolbarHoverButton*>(view->highlightToggle())->backdrop(),
+              QColor(0xFF, 0xCC, 0x47))
+        << "the word's colour behind the symbol";
     view->highlightToggle()->click(); // removes it
     settle();
     EXPECT_EQ(h.store->currentContent().runs().size(), 1);
+    EXPECT_FALSE(static_cast<ToolbarHoverButton*>(view->highlightToggle())->backdrop());
     EXPECT_EQ(view->highlightToggle()->accessibleName(), QStringLiteral("Highlight text"));
 }
 
@@ -183,6 +194,12 @@ TEST_F(WritingViewTest, SymbolsFollowADarkPalette) {
     dark.setColor(QPalette::Window, QColor(30, 30, 30));
     view->setPalette(dark);
     EXPECT_GT(darkestPixel(), 200) << "light symbols on a dark palette";
+    const QList<QLabel*> labels = view->findChildren<QLabel*>();
+    const auto daily = std::find_if(labels.begin(), labels.end(), [](QLabel* label) {
+        return label->text() == QStringLiteral("Daily");
+    });
+    ASSERT_NE(daily, labels.end());
+    EXPECT_GT((*daily)->palette().color(QPalette::WindowText).lightness(), 200);
 }
 
 } // namespace
