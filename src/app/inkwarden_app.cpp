@@ -1,5 +1,9 @@
 #include "app/inkwarden_app.h"
 
+#include "app/app_delegate.h"
+#include "app/menu_commands.h"
+#include "app/qt_document_prompts.h"
+#include "app/window_close_guard.h"
 #include "screens/writing_view.h"
 #include "services/focus_service.h"
 #include "services/linux/file_manager_viewer.h"
@@ -39,7 +43,12 @@ InkwardenApp::InkwardenApp()
     , m_windowSystem(std::make_unique<QtWindowSystem>())
     , m_music(std::make_unique<MprisPlayers>())
     , m_focus(std::make_unique<FocusService>(*m_windowSystem, *m_music))
-    , m_fileViewer(std::make_unique<FileManagerViewer>()) {
+    , m_fileViewer(std::make_unique<FileManagerViewer>())
+    , m_prompts(std::make_unique<QtDocumentPrompts>([this] { return m_writerWindow.data(); }))
+    , m_delegate(std::make_unique<AppDelegate>(
+          [this](const QString& message, const QString& informative, const QStringList& buttons) {
+              return QtDocumentPrompts::ask(m_writerWindow, message, informative, buttons);
+          })) {
     // Queued: a session may begin while the store is still being built (its
     // first heartbeat), and the window needs the finished store.
     m_focus->setOpenWriter([this] { QTimer::singleShot(0, [this] { showWriter(); }); });
@@ -52,9 +61,11 @@ InkwardenApp::~InkwardenApp() {
 }
 
 WritingStore& InkwardenApp::store() {
-    if (!m_store)
+    if (!m_store) {
         m_store = std::make_unique<WritingStore>(WritingStore::Services{
             *m_clock, *m_settings, *m_reminders, *m_focus, m_wake.get(), m_fileViewer.get()});
+        m_store->setPrompts(m_prompts.get());
+    }
     return *m_store;
 }
 
@@ -67,6 +78,9 @@ QMainWindow& InkwardenApp::writerWindow() {
         window->resize(kDefaultWindowSize);
         window->setMinimumSize(kMinimumWindowSize);
         window->setCentralWidget(new WritingView(model));
+        // Installed before the window is ever shown, so no close escapes it.
+        new WindowCloseGuard(model, *window);
+        installMenuCommands(*window, model, [this] { requestQuit(); });
         m_writerWindow = window;
     }
     return *m_writerWindow;
@@ -74,9 +88,22 @@ QMainWindow& InkwardenApp::writerWindow() {
 
 void InkwardenApp::showWriter() {
     QMainWindow& window = writerWindow();
+    const bool appearing = !window.isVisible();
     window.show();
     window.raise();
     window.activateWindow();
+    if (!appearing)
+        return;
+    m_delegate->setStore(&store());
+    // A running session (one restored at launch, say) keeps the writer in front.
+    if (store().isSessionActive())
+        m_focus->begin();
+}
+
+// Every way out asks the same questions; an approved quit ends the loop.
+void InkwardenApp::requestQuit() {
+    if (m_delegate->applicationShouldTerminate())
+        QCoreApplication::quit();
 }
 
 // Once per launch, after the event loop has started, so it never delays the
@@ -90,10 +117,10 @@ void InkwardenApp::registerLoginItemOnce() {
 }
 
 int InkwardenApp::run() {
+    // Closing the last window is a quit request like any other, which may be refused.
+    QApplication::setQuitOnLastWindowClosed(false);
+    QObject::connect(qApp, &QGuiApplication::lastWindowClosed, qApp, [this] { requestQuit(); });
     showWriter();
-    // A session restored at launch keeps the writer in front, as one just started does.
-    if (store().isSessionActive())
-        m_focus->begin();
     registerLoginItemOnce();
     return QApplication::exec();
 }

@@ -7,7 +7,9 @@ class QMainWindow;
 
 namespace inkwarden {
 
+class AppDelegate;
 class FileManagerViewer;
+class QtDocumentPrompts;
 class FocusService;
 class FreedesktopNotifications;
 class LocalNotificationCenter;
@@ -39,6 +41,7 @@ public:
 
 private:
     void registerLoginItemOnce();
+    void requestQuit();
 
     std::unique_ptr<SystemClock> m_clock;
     std::unique_ptr<SettingsStore> m_settings;
@@ -50,6 +53,8 @@ private:
     std::unique_ptr<MprisPlayers> m_music;
     std::unique_ptr<FocusService> m_focus;
     std::unique_ptr<FileManagerViewer> m_fileViewer;
+    std::unique_ptr<QtDocumentPrompts> m_prompts;
+    std::unique_ptr<AppDelegate> m_delegate;
     std::unique_ptr<WritingStore> m_store;
     QPointer<QMainWindow> m_writerWindow;
 };

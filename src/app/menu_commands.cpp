@@ -1,0 +1,104 @@
+#include "app/menu_commands.h"
+
+#include "editor/editor_requests.h"
+#include "store/writing_store.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QTextEdit>
+
+namespace inkwarden {
+namespace {
+
+QAction* add(QMenu* menu, const QString& title, const QKeySequence& shortcut,
+             std::function<void()> action) {
+    QAction* item = menu->addAction(title);
+    item->setShortcut(shortcut);
+    QObject::connect(item, &QAction::triggered, menu, std::move(action));
+    return item;
+}
+
+void addFileMenu(QMenuBar& bar, WritingStore& store, std::function<void()> quit) {
+    QMenu* file = bar.addMenu(QObject::tr("&File"));
+    add(file, QObject::tr("New Document"), QKeySequence(Qt::CTRL | Qt::Key_N),
+        [&store] { store.newDocument(); });
+    add(file, QObject::tr("Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
+        [&store] { store.saveCurrent(); });
+    add(file, QObject::tr("Save a Copy…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+        [&store] { store.setIsSavePresented(true); });
+    add(file, QObject::tr("Browse Files"), QKeySequence(Qt::CTRL | Qt::Key_O),
+        [&store] { store.setIsLibraryPresented(true); });
+    file->addSeparator();
+    add(file, QObject::tr("Export RTF…"), {}, [&store] { store.exportCurrent(); });
+    add(file, QObject::tr("Show in Finder"), {}, [&store] { store.revealCurrentInFinder(); });
+    file->addSeparator();
+    add(file, QObject::tr("Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), std::move(quit));
+}
+
+// Linux gives no Edit menu for free; these act on whichever text has the focus.
+void addEditMenu(QMenuBar& bar) {
+    QMenu* edit = bar.addMenu(QObject::tr("&Edit"));
+    const auto onFocusedText = [](void (QTextEdit::*action)()) {
+        return [action] {
+            if (auto* text = qobject_cast<QTextEdit*>(QApplication::focusWidget()))
+                (text->*action)();
+        };
+    };
+    add(edit, QObject::tr("Undo"), QKeySequence::Undo, onFocusedText(&QTextEdit::undo));
+    add(edit, QObject::tr("Redo"), QKeySequence::Redo, onFocusedText(&QTextEdit::redo));
+    edit->addSeparator();
+    add(edit, QObject::tr("Cut"), QKeySequence::Cut, onFocusedText(&QTextEdit::cut));
+    add(edit, QObject::tr("Copy"), QKeySequence::Copy, onFocusedText(&QTextEdit::copy));
+    add(edit, QObject::tr("Paste"), QKeySequence::Paste, onFocusedText(&QTextEdit::paste));
+    add(edit, QObject::tr("Select All"), QKeySequence::SelectAll,
+        onFocusedText(&QTextEdit::selectAll));
+}
+
+void addWriteMenu(QMenuBar& bar, WritingStore& store) {
+    QMenu* write = bar.addMenu(QObject::tr("&Write"));
+    QAction* start =
+        add(write, QObject::tr("Start Focus Session"), {}, [&store] { store.startSession(); });
+    QAction* end =
+        add(write, QObject::tr("End Session Early"), {}, [&store] { store.endSession(false); });
+    write->addSeparator();
+    add(write, QObject::tr("Bold"), QKeySequence(Qt::CTRL | Qt::Key_B),
+        [] { EditorRequests::postFormatting(FormattingCommand::Bold); });
+    add(write, QObject::tr("Italic"), QKeySequence(Qt::CTRL | Qt::Key_I),
+        [] { EditorRequests::postFormatting(FormattingCommand::Italic); });
+    add(write, QObject::tr("Highlight"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H),
+        [] { EditorRequests::postFormatting(FormattingCommand::Highlight); });
+    // Exactly one of the two session commands is enabled, following the store.
+    const auto follow = [start, end, &store] {
+        start->setEnabled(!store.isSessionActive());
+        end->setEnabled(store.isSessionActive());
+    };
+    follow();
+    QObject::connect(&store, &WritingStore::objectWillChange, write, [write, follow] {
+        QMetaObject::invokeMethod(write, follow, Qt::QueuedConnection);
+    });
+}
+
+void addHelpMenu(QMenuBar& bar, QMainWindow& window) {
+    QMenu* help = bar.addMenu(QObject::tr("&Help"));
+    add(help, QObject::tr("About Inkwarden"), {}, [&window] {
+        QMessageBox::about(
+            &window, QObject::tr("About Inkwarden"),
+            QObject::tr("Inkwarden makes writing a daily habit: one writing time a "
+                        "day, fifteen focused minutes, and nothing typed is ever lost."));
+    });
+}
+
+} // namespace
+
+void installMenuCommands(QMainWindow& window, WritingStore& store, std::function<void()> quit) {
+    QMenuBar& bar = *window.menuBar();
+    addFileMenu(bar, store, std::move(quit));
+    addEditMenu(bar);
+    addWriteMenu(bar, store);
+    addHelpMenu(bar, window);
+}
+
+} // namespace inkwarden
