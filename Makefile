@@ -49,3 +49,15 @@ fuzz:
 	$(FUZZ_DIR)/rtf_read_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=16384 -timeout=10 \
 	    -rss_limit_mb=4096 -dict=fuzz/rtf.dict -print_final_stats=1 \
 	    $(FUZZ_DIR)/corpus tests/fixtures/rtf
+
+# An optimised build in build/package, without the tests, made into a Debian
+# package there with CPack: build/package/inkwarden_VERSION_ARCH.deb.
+PACKAGE_DIR := build/package
+
+.PHONY: package
+package:
+	@scripts/install-deps --package
+	@cmake -S . -B $(PACKAGE_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	    -DINKWARDEN_BUILD_TESTS=OFF >/dev/null
+	@cmake --build $(PACKAGE_DIR) -j $(JOBS)
+	@cd $(PACKAGE_DIR) && cpack -G DEB

@@ -9,6 +9,21 @@ namespace {
 
 constexpr int kEndAndQuit = 1;
 
+// A document with a file has unsaved changes only after a write failed: try
+// it once more, then fall back to a copy. Untitled writing becomes a library
+// copy named after its first line; the library never overwrites a name.
+bool keepUnsavedWriting(WritingStore& store) {
+    if (!store.hasUnsavedChanges())
+        return true;
+    if (store.currentDocumentURL()) {
+        const RichText content = store.currentContent();
+        store.saveEntry(content);
+        if (!store.hasUnsavedChanges())
+            return true;
+    }
+    return store.saveToLibrary(store.suggestedTitle());
+}
+
 } // namespace
 
 AppDelegate::AppDelegate(Ask ask)
@@ -34,6 +49,19 @@ bool AppDelegate::applicationShouldTerminate() {
     if (store->isSessionActive())
         store->endSession(false);
     return true;
+}
+
+bool AppDelegate::endWithoutAsking() {
+    QPointer<WritingStore> store = m_store;
+    if (!store)
+        return true;
+    const bool kept = keepUnsavedWriting(*store);
+    if (!kept)
+        qWarning("Inkwarden is ending and could not save the unsaved writing");
+    store->setIsTerminationApproved(true);
+    if (store->isSessionActive())
+        store->endSession(false);
+    return kept;
 }
 
 } // namespace inkwarden

@@ -23,6 +23,11 @@ public:
     void setStore(WritingStore* store) { m_store = store; }
     // True when the application may end now.
     bool applicationShouldTerminate();
+    // For an end nobody can be asked about (a signal, a logout without
+    // interaction): keeps unsaved writing in the library or its own file,
+    // approves the quit and ends a running session early. False when the
+    // writing could not be written anywhere.
+    bool endWithoutAsking();
 
 private:
     Ask m_ask;

@@ -3,6 +3,8 @@
 #include "app/app_delegate.h"
 #include "app/menu_commands.h"
 #include "app/qt_document_prompts.h"
+#include "app/single_instance.h"
+#include "app/termination_signals.h"
 #include "app/window_close_guard.h"
 #include "screens/writing_view.h"
 #include "services/focus_service.h"
@@ -22,6 +24,7 @@
 
 #include <QApplication>
 #include <QMainWindow>
+#include <QSessionManager>
 #include <QTimer>
 
 namespace inkwarden {
@@ -106,6 +109,30 @@ void InkwardenApp::requestQuit() {
         QCoreApplication::quit();
 }
 
+void InkwardenApp::takeActivationsFrom(SingleInstance& instance) {
+    QObject::connect(&instance, &SingleInstance::activationRequested, &instance,
+                     [this] { showWriter(); });
+}
+
+void InkwardenApp::endPolitely() {
+    m_delegate->endWithoutAsking();
+    // exit() rather than quit(): quit() first asks every window to close, and
+    // a question open at this moment must not keep the process alive.
+    QCoreApplication::exit(0);
+}
+
+// The session manager quits the program itself once the logout goes ahead.
+void InkwardenApp::commitData(QSessionManager& manager) {
+    if (!manager.allowsInteraction()) {
+        m_delegate->endWithoutAsking();
+        return;
+    }
+    const bool mayEnd = m_delegate->applicationShouldTerminate();
+    manager.release();
+    if (!mayEnd)
+        manager.cancel();
+}
+
 // Once per launch, after the event loop has started, so it never delays the
 // window; the service itself decides whether anything is left to do.
 void InkwardenApp::registerLoginItemOnce() {
@@ -120,6 +147,10 @@ int InkwardenApp::run() {
     // Closing the last window is a quit request like any other, which may be refused.
     QApplication::setQuitOnLastWindowClosed(false);
     QObject::connect(qApp, &QGuiApplication::lastWindowClosed, qApp, [this] { requestQuit(); });
+    QObject::connect(
+        qApp, &QGuiApplication::commitDataRequest, qApp,
+        [this](QSessionManager& manager) { commitData(manager); }, Qt::DirectConnection);
+    m_terminationSignals = std::make_unique<TerminationSignals>([this] { endPolitely(); });
     showWriter();
     registerLoginItemOnce();
     return QApplication::exec();

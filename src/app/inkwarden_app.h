@@ -4,6 +4,7 @@
 #include <memory>
 
 class QMainWindow;
+class QSessionManager;
 
 namespace inkwarden {
 
@@ -16,9 +17,11 @@ class LocalNotificationCenter;
 class LogindWakeNotifier;
 class MprisPlayers;
 class QtWindowSystem;
+class SingleInstance;
 class ReminderService;
 class SettingsStore;
 class SystemClock;
+class TerminationSignals;
 class WritingStore;
 
 // The composition root: builds the clock, the settings, the Linux services
@@ -38,10 +41,16 @@ public:
     QMainWindow& writerWindow();
     // Shows the writer window and asks for it to come to the front.
     void showWriter();
+    // A later launch handed over to this one: bring the writer to the front.
+    void takeActivationsFrom(SingleInstance& instance);
+    // The desktop is ending the program (SIGTERM, SIGINT) and nobody can be
+    // asked: keep the writing safe, then leave the event loop.
+    void endPolitely();
 
 private:
     void registerLoginItemOnce();
     void requestQuit();
+    void commitData(QSessionManager& manager);
 
     std::unique_ptr<SystemClock> m_clock;
     std::unique_ptr<SettingsStore> m_settings;
@@ -57,6 +66,7 @@ private:
     std::unique_ptr<AppDelegate> m_delegate;
     std::unique_ptr<WritingStore> m_store;
     QPointer<QMainWindow> m_writerWindow;
+    std::unique_ptr<TerminationSignals> m_terminationSignals;
 };
 
 } // namespace inkwarden

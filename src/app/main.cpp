@@ -1,11 +1,28 @@
 #include "app/inkwarden_app.h"
+#include "app/single_instance.h"
 
 #include <QApplication>
+#include <QIcon>
+#include <cstdio>
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Inkwarden"));
     QApplication::setDesktopFileName(QStringLiteral("inkwarden"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("inkwarden")));
+    // Decided before any settings or documents are opened, so two processes
+    // never write the same files.
+    inkwarden::SingleInstance instance;
+    switch (instance.tryBecomePrimary()) {
+    case inkwarden::SingleInstance::Launch::Primary:
+        break;
+    case inkwarden::SingleInstance::Launch::HandedOver:
+        return 0;
+    case inkwarden::SingleInstance::Launch::Unanswered:
+        std::fputs("Inkwarden is already running but does not answer.\n", stderr);
+        return 1;
+    }
     inkwarden::InkwardenApp app;
+    app.takeActivationsFrom(instance);
     return app.run();
 }

@@ -1,11 +1,14 @@
 #include "app/app_delegate.h"
 #include "app/menu_commands.h"
 #include "app/window_close_guard.h"
+#include "documents/storage_layout.h"
 #include "store/settings_keys.h"
 #include "store/store_harness.h"
+#include "support/scoped_read_only_folder.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QDir>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <gtest/gtest.h>
@@ -85,6 +88,70 @@ TEST_F(AppShellTest, QuitAsksAboutTheSessionFirstThenAboutUnsavedWriting) {
 TEST_F(AppShellTest, QuitWithoutAStoreAsksNothing) {
     AppDelegate bare([](const QString&, const QString&, const QStringList&) { return -1; });
     EXPECT_TRUE(bare.applicationShouldTerminate());
+}
+
+TEST_F(AppShellTest, EndingWithoutAskingKeepsUntitledWritingAsANamedLibraryCopy) {
+    struct Case {
+        QString text;
+        bool session;
+        QString fileName; // empty: nothing to keep
+    };
+    const QList<Case> cases = {
+        {QStringLiteral("Night thoughts\nand more"), true, QStringLiteral("Night thoughts.rtf")},
+        {QStringLiteral("Night thoughts\nagain"), false, QStringLiteral("Night thoughts 2.rtf")},
+        {QString(), true, QString()},
+    };
+    for (qsizetype i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(i);
+        const Case& c = cases[i];
+        h.restart();
+        delegate.setStore(h.store.get());
+        if (c.session)
+            h.store->startSession();
+        h.store->saveEntry(writing(c.text));
+
+        EXPECT_TRUE(delegate.endWithoutAsking());
+        EXPECT_TRUE(asked.isEmpty());
+        EXPECT_TRUE(h.prompts.suggestedNames.isEmpty());
+        EXPECT_TRUE(h.store->isTerminationApproved());
+        EXPECT_FALSE(h.store->isSessionActive());
+        EXPECT_FALSE(h.defaults().contains(keys::kLastCompletedDay)) << "ended early";
+        EXPECT_FALSE(h.store->hasUnsavedChanges());
+        if (c.fileName.isEmpty()) {
+            EXPECT_FALSE(h.store->currentDocumentURL());
+            continue;
+        }
+        ASSERT_TRUE(h.store->currentDocumentURL());
+        const QString path = h.store->currentDocumentURL()->toLocalFile();
+        EXPECT_EQ(path, storage::documentsFolder() + QLatin1Char('/') + c.fileName);
+        EXPECT_EQ(storage::readDocument(path).text, writing(c.text));
+    }
+    // The first copy was not overwritten by the second.
+    EXPECT_EQ(
+        storage::readDocument(storage::documentsFolder() + QStringLiteral("/Night thoughts.rtf"))
+            .text,
+        writing(cases[0].text));
+}
+
+TEST_F(AppShellTest, EndingWithoutAskingWritesAFailedDocumentOnceMore) {
+    h.store->saveEntry(writing(QStringLiteral("before")));
+    ASSERT_TRUE(h.store->saveToLibrary(QStringLiteral("Plan")));
+    const QString path = h.store->currentDocumentURL()->toLocalFile();
+    {
+        testing::ScopedReadOnlyFolder readOnly(storage::documentsFolder());
+        if (!readOnly.isReadOnly())
+            GTEST_SKIP() << "this file system cannot make a folder read-only for this user";
+        h.store->saveEntry(writing(QStringLiteral("after")));
+        ASSERT_TRUE(h.store->hasUnsavedChanges());
+        // Neither the file nor a copy can be written: said so, and still no question.
+        EXPECT_FALSE(delegate.endWithoutAsking());
+        EXPECT_TRUE(h.store->isTerminationApproved());
+    }
+    EXPECT_TRUE(delegate.endWithoutAsking());
+    EXPECT_EQ(h.store->currentDocumentURL()->toLocalFile(), path);
+    EXPECT_EQ(storage::readDocument(path).text, writing(QStringLiteral("after")));
+    EXPECT_EQ(QDir(storage::documentsFolder()).entryList(QDir::Files).size(), 1);
+    EXPECT_TRUE(h.prompts.suggestedNames.isEmpty());
 }
 
 TEST_F(AppShellTest, ClosingTheWindowAsksOnlyAboutUnsavedWritingAndLeavesItUntitled) {

@@ -1,0 +1,146 @@
+#include "app/single_instance.h"
+
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QEventLoop>
+#include <QLocalServer>
+#include <QLocalSocket>
+#include <QLockFile>
+#include <QStandardPaths>
+#include <QTimer>
+#include <functional>
+#include <unistd.h>
+
+namespace inkwarden {
+namespace {
+
+const QByteArray kActivate = QByteArrayLiteral("activate\n");
+const QByteArray kAcknowledge = QByteArrayLiteral("ok\n");
+// Anything longer than a request is not one of ours.
+constexpr qint64 kLongestRequest = 64;
+
+// Runs a local event loop until `done` holds, the socket closes or time runs
+// out. A local loop rather than waitFor*(): the primary may be served by
+// this very thread (as in the tests), and it must get to answer.
+bool waitFor(QLocalSocket& socket, const std::function<bool()>& done, QDeadlineTimer deadline) {
+    QEventLoop loop;
+    QTimer timer;
+    timer.setSingleShot(true);
+    QObject::connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    QObject::connect(&socket, &QLocalSocket::readyRead, &loop, &QEventLoop::quit);
+    QObject::connect(&socket, &QLocalSocket::stateChanged, &loop, &QEventLoop::quit);
+    QObject::connect(&socket, &QLocalSocket::errorOccurred, &loop, &QEventLoop::quit);
+    while (!done()) {
+        if (deadline.hasExpired() || socket.state() == QLocalSocket::UnconnectedState)
+            return done();
+        timer.start(int(qMax<qint64>(1, deadline.remainingTime())));
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    }
+    return true;
+}
+
+} // namespace
+
+SingleInstance::SingleInstance(QString socketPath, QObject* parent)
+    : QObject(parent)
+    , m_socketPath(std::move(socketPath)) {}
+
+SingleInstance::~SingleInstance() {
+    // Closing the server removes its socket file, so the next launch starts clean.
+    if (m_server)
+        m_server->close();
+}
+
+QString SingleInstance::defaultSocketPath() {
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!runtime.isEmpty())
+        return runtime + QStringLiteral("/inkwarden.socket");
+    // Still per user; the server makes the socket itself private.
+    return QDir::tempPath() + QStringLiteral("/inkwarden-%1.socket").arg(::getuid());
+}
+
+SingleInstance::Launch SingleInstance::tryBecomePrimary() {
+    if (m_server)
+        return Launch::Primary;
+    // Two launches at the same moment must not both find the socket stale
+    // and each remove the other's fresh one.
+    QLockFile lock(m_socketPath + QStringLiteral(".lock"));
+    if (!lock.tryLock(kAnswerMilliseconds))
+        return Launch::Unanswered;
+    switch (handOver()) {
+    case HandOver::Acknowledged:
+        return Launch::HandedOver;
+    case HandOver::Unanswered:
+        return Launch::Unanswered;
+    case HandOver::NobodyListens:
+        break;
+    }
+    return listen() ? Launch::Primary : Launch::Unanswered;
+}
+
+SingleInstance::HandOver SingleInstance::handOver() {
+    const QDeadlineTimer deadline(kAnswerMilliseconds);
+    QLocalSocket socket;
+    socket.connectToServer(m_socketPath);
+    const auto connected = [&] {
+        return socket.state() == QLocalSocket::ConnectedState;
+    };
+    if (!waitFor(socket, connected, deadline)) {
+        // Refused or missing: no process is behind the socket file.
+        if (socket.error() == QLocalSocket::ConnectionRefusedError ||
+            socket.error() == QLocalSocket::ServerNotFoundError)
+            return HandOver::NobodyListens;
+        return HandOver::Unanswered;
+    }
+    socket.write(kActivate);
+    const auto answered = [&] {
+        return socket.canReadLine();
+    };
+    if (!waitFor(socket, answered, deadline))
+        return HandOver::Unanswered;
+    return socket.readLine() == kAcknowledge ? HandOver::Acknowledged : HandOver::Unanswered;
+}
+
+bool SingleInstance::listen() {
+    // A socket file nobody answers on was left by an instance that crashed.
+    QLocalServer::removeServer(m_socketPath);
+    auto* server = new QLocalServer(this);
+    server->setSocketOptions(QLocalServer::UserAccessOption);
+    if (!server->listen(m_socketPath)) {
+        qWarning("Inkwarden cannot listen on %s: %s", qPrintable(m_socketPath),
+                 qPrintable(server->errorString()));
+        delete server;
+        return false;
+    }
+    m_server = server;
+    connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
+    return true;
+}
+
+void SingleInstance::acceptConnections() {
+    while (QLocalSocket* socket = m_server->nextPendingConnection()) {
+        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
+        connect(socket, &QLocalSocket::readyRead, this, [this, socket] { readRequest(socket); });
+        if (socket->bytesAvailable() > 0)
+            readRequest(socket);
+    }
+}
+
+void SingleInstance::readRequest(QLocalSocket* socket) {
+    if (!socket->canReadLine()) {
+        if (socket->bytesAvailable() > kLongestRequest)
+            socket->abort();
+        return;
+    }
+    if (socket->readLine(kLongestRequest) != kActivate) {
+        socket->abort();
+        return;
+    }
+    // Answer first: the launch waiting on us should not wait for a window.
+    socket->write(kAcknowledge);
+    socket->flush();
+    socket->disconnectFromServer();
+    Q_EMIT activationRequested();
+}
+
+} // namespace inkwarden
