@@ -146,7 +146,12 @@ void InkwardenApp::registerLoginItemOnce() {
 int InkwardenApp::run() {
     // Closing the last window is a quit request like any other, which may be refused.
     QApplication::setQuitOnLastWindowClosed(false);
-    QObject::connect(qApp, &QGuiApplication::lastWindowClosed, qApp, [this] { requestQuit(); });
+    // An approved quit closes the windows on its way out; that last close is
+    // not a new request and must not ask again.
+    QObject::connect(qApp, &QGuiApplication::lastWindowClosed, qApp, [this] {
+        if (!m_store || !m_store->isTerminationApproved())
+            requestQuit();
+    });
     QObject::connect(
         qApp, &QGuiApplication::commitDataRequest, qApp,
         [this](QSessionManager& manager) { commitData(manager); }, Qt::DirectConnection);
