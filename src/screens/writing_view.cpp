@@ -274,6 +274,11 @@ void WritingView::refresh() {
 void WritingView::refreshFontChooser() {
     if (!m_fontName)
         return;
+    // The store changes on every keystroke; relayout only when the look does.
+    const QString look = m_store.fontName() + (m_compact ? u'|' : u'-');
+    if (look == m_fontChooserLook)
+        return;
+    m_fontChooserLook = look;
     m_fontName->setText(m_store.fontName());
     m_fontName->setVisible(!m_compact);
     m_fontChevron->setVisible(!m_compact);
@@ -308,6 +313,12 @@ void WritingView::replaceEditorIfNeeded() {
 void WritingView::refreshHighlightControls() {
     const QColor ink = palette().color(QPalette::WindowText);
     const bool marked = m_cursorHighlightColor.has_value();
+    // Re-rendering the symbols is only worth it when what they show changed.
+    const QString look = (marked ? m_cursorHighlightColor->name() : QString()) + u'|' +
+                         m_selectedHighlight + u'|' + ink.name();
+    if (look == m_highlightLook)
+        return;
+    m_highlightLook = look;
     m_highlightToggle->setIcon(
         glyph(QStringLiteral("highlighter"), marked ? QColor(Qt::black) : ink));
     const QString label = marked ? tr("Remove highlight") : tr("Highlight text");

@@ -71,6 +71,8 @@ private:
     bool m_compact = false;
     bool m_refreshQueued = false;
     QString m_selectedHighlight;
+    QString m_fontChooserLook;
+    QString m_highlightLook;
     std::optional<QColor> m_cursorHighlightColor;
     QHBoxLayout* m_row = nullptr;
     QToolButton* m_fontChooser = nullptr;
