@@ -62,15 +62,16 @@ package:
 	@cmake --build $(PACKAGE_DIR) -j $(JOBS)
 	@cd $(PACKAGE_DIR) && cpack -G DEB
 
-# End-to-end tests: the real program under Xvfb with a private session bus and
-# a temporary home, driven with xdotool (tests/e2e/run.sh). Built in build/e2e
-# without the unit tests; screenshots go to E2E_ARTEFACTS (default
-# /tmp/inkwarden-e2e), outside the repository. Not part of `make test` yet.
+# The end-to-end tests alone: the real program under Xvfb with a private
+# session bus and a temporary home, driven with xdotool (tests/e2e/run.sh).
+# `make test` runs them on its installed tree; this is the quick way while
+# working on them. Built in build/e2e without the unit tests; screenshots go
+# to E2E_ARTEFACTS (default /tmp/inkwarden-e2e), outside the repository.
 E2E_DIR := build/e2e
 
 .PHONY: e2e
 e2e:
-	@scripts/install-deps --e2e
+	@scripts/install-deps
 	@cmake -S . -B $(E2E_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DINKWARDEN_BUILD_TESTS=OFF >/dev/null
 	@cmake --build $(E2E_DIR) -j $(JOBS)

@@ -6,6 +6,9 @@
 #
 # usage: tests/e2e/run.sh [BUILD_DIR]      (default: build/e2e)
 #
+# The program is BUILD_DIR/bin/inkwarden unless E2E_PROGRAM names another (an
+# installed tree's, as `make test` runs it); rtf-tool comes from BUILD_DIR.
+#
 # Screenshots of every step and the program's output go to a fresh folder
 # under ${E2E_ARTEFACTS:-/tmp/inkwarden-e2e}. E2E_TIMEOUT (seconds, default 10)
 # bounds every wait.
@@ -14,7 +17,7 @@ set -uo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 root=$(cd "$here/../.." && pwd)
 build=$(cd "${1:-$root/build/e2e}" && pwd) || exit 2
-app_bin=$build/bin/inkwarden
+app_bin=${E2E_PROGRAM:-$build/bin/inkwarden}
 rtf_tool=$build/tools/rtf-tool/rtf-tool
 python=/usr/bin/python3
 timeout_seconds=${E2E_TIMEOUT:-10}
@@ -27,10 +30,10 @@ for tool in "$app_bin" "$rtf_tool"; do
   [[ -x "$tool" ]] || { echo "e2e: $tool is missing; build first (make e2e)" >&2; exit 2; }
 done
 for command in Xvfb xdotool dbus-daemon "$python"; do
-  command -v "$command" >/dev/null || { echo "e2e: $command is missing (scripts/install-deps --e2e)" >&2; exit 2; }
+  command -v "$command" >/dev/null || { echo "e2e: $command is missing (scripts/install-deps)" >&2; exit 2; }
 done
 "$python" -c 'import dbus, gi' 2>/dev/null ||
-  { echo "e2e: $python lacks the dbus or gi module (scripts/install-deps --e2e)" >&2; exit 2; }
+  { echo "e2e: $python lacks the dbus or gi module (scripts/install-deps)" >&2; exit 2; }
 
 artefacts_root=${E2E_ARTEFACTS:-/tmp/inkwarden-e2e}
 mkdir -p "$artefacts_root" || exit 2
@@ -523,7 +526,7 @@ fake_day=2031-05-20
 fake_settings="{\"scheduleHour\": 9, \"scheduleMinute\": 30, \"trackingStartDay\": \"$fake_day\"}"
 
 launch_faked() { # launch_faked HH:MM:SS
-  [[ -n "$faketime_lib" ]] || { echo "# libfaketime is not installed (scripts/install-deps --e2e)"; return 1; }
+  [[ -n "$faketime_lib" ]] || { echo "# libfaketime is not installed (scripts/install-deps)"; return 1; }
   launch LD_PRELOAD="$faketime_lib" FAKETIME="@$fake_day $1" FAKETIME_DONT_RESET=1
 }
 
