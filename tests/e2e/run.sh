@@ -574,6 +574,45 @@ start_reminder() {
   settings_lacks sessionEnd || { echo "# \"sessionEnd\" is still in the settings"; return 1; }
 }
 
+# --- 14-15: one instance, and a polite end from the desktop session ----------
+
+second_launch_hands_over() {
+  write_settings "$quiet_settings"
+  launch || return 1
+  local first=$app_pid second status
+  env -i PATH=/usr/bin:/bin HOME="$home" XDG_CONFIG_HOME="$config" XDG_DATA_HOME="$data" \
+    XDG_RUNTIME_DIR="$runtime" DBUS_SESSION_BUS_ADDRESS="$bus_address" \
+    DISPLAY="$DISPLAY" QT_QPA_PLATFORM=xcb LANG=C.UTF-8 \
+    "$app_bin" >>"$work/inkwarden-second.log" 2>&1 &
+  second=$!
+  started+=("$second")
+  timeout_seconds=5 wait_for "the second inkwarden to exit" \
+    eval '! kill -0 '"$second"' 2>/dev/null' || return 1
+  wait "$second"
+  status=$?
+  [[ "$status" == 0 ]] || { echo "# the second inkwarden exited with $status"; return 1; }
+  app_running || { echo "# the first inkwarden ended"; return 1; }
+  [[ "$app_pid" == "$first" ]] || return 1
+  local windows
+  windows=$(xdotool search --all --onlyvisible --name '^Inkwarden$' 2>/dev/null | wc -l)
+  [[ "$windows" == 1 ]] || { echo "# $windows windows titled Inkwarden"; return 1; }
+}
+
+# SIGTERM is what the session manager sends at logout when nobody can answer a
+# question: untitled writing becomes a library copy named after its first line.
+sigterm_keeps_untitled_writing() {
+  app_running || { echo "# inkwarden is not running"; return 1; }
+  focus_writer || return 1
+  press ctrl+n
+  type_text "Evening notes before logout"
+  kill -TERM "$app_pid"
+  wait_for "inkwarden to end after SIGTERM" app_ended || return 1
+  [[ "$app_status" == 0 ]] || { echo "# exit status $app_status"; return 1; }
+  local kept=$documents/"Evening notes before logout.rtf"
+  decoded_text_is "$kept" "Evening notes before logout" ||
+    { echo "# no library copy with the writing"; files_under_data | sed 's/^/# /'; return 1; }
+}
+
 # --- the run ----------------------------------------------------------------
 
 step "the writer window titled \"Inkwarden\" appears and takes the keyboard" window_appears
@@ -589,6 +628,8 @@ step "Quit in a session asks; Keep Writing stays, End and Quit ends it" end_and_
 step "on a faked clock, the ten-minute reminder reaches the notification server" soon_reminder
 step "on a faked clock, the session starts by itself at the daily time" session_starts_at_daily_time
 step "the reminder at the daily time reaches the notification server" start_reminder
+step "a second inkwarden hands over to the running one and exits at once" second_launch_hands_over
+step "SIGTERM keeps unsaved untitled writing as a library copy" sigterm_keeps_untitled_writing
 stop_app
 
 echo "$passed passed, $failed failed"
