@@ -3,8 +3,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -59,21 +59,60 @@ std::optional<QString> writeFileAtomically(const QString& path, const QByteArray
         return QCoreApplication::translate("inkwarden", "The folder “%1” doesn’t exist.").arg(info.path());
     if (auto error = createFolders ? ensurePrivateFolder(info.path()) : std::nullopt)
         return error;
+    const auto failed = [&info](int error) -> std::optional<QString> {
+        return QCoreApplication::translate("inkwarden", "Couldn’t write “%1”: %2")
+            .arg(info.fileName(), systemMessage(error));
+    };
 
-    QSaveFile file(path);
-    // Unbuffered: a write error (full disk, size limit) must surface here.
-    // Through the buffer it is only met while committing, which then still
-    // renames the partial file over the good one.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return QCoreApplication::translate("inkwarden", "Couldn’t write “%1”: %2")
-            .arg(info.fileName(), file.errorString());
-    // Set before any byte is written, so the text is never readable by others.
-    ::fchmod(file.handle(), S_IRUSR | S_IWUSR);
-    if (file.write(bytes) != bytes.size() || !file.commit())
-        return QCoreApplication::translate("inkwarden", "Couldn’t write “%1”: %2")
-            .arg(info.fileName(), file.errorString());
-    syncFolder(info.path());
+    // A link is written through, so the file it names is replaced and the link stays.
+    const QString target = info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath();
+    const QString folder = QFileInfo(target).path();
+    // Hidden, and named so that leftovers of a crash can be recognised and
+    // removed later (removeLeftoverSaves) without ever touching a person's file.
+    QByteArray temporary = QFile::encodeName(folder + u'/' + kLeftoverSavePrefix + QStringLiteral("XXXXXX"));
+    // mkstemp creates the file with mode 0600, so the text is never readable by others.
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+    if (fd < 0)
+        return failed(errno);
+    const auto abandon = [&](int error) {
+        ::close(fd);
+        ::unlink(temporary.constData());
+        return failed(error);
+    };
+    // Written straight to the descriptor: every error (full disk, size limit)
+    // is met here, while the old file is still untouched.
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t written = ::write(fd, bytes.constData() + done,
+                                        static_cast<size_t>(bytes.size() - done));
+        if (written < 0 && errno == EINTR)
+            continue;
+        if (written <= 0)
+            return abandon(written < 0 ? errno : EIO);
+        done += written;
+    }
+    if (::fsync(fd) != 0)
+        return abandon(errno);
+    if (::close(fd) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        return failed(error);
+    }
+    if (::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0) {
+        const int error = errno;
+        ::unlink(temporary.constData());
+        return failed(error);
+    }
+    syncFolder(folder);
     return std::nullopt;
+}
+
+void removeLeftoverSaves(const QString& folder) {
+    const QDir dir(folder);
+    const QStringList leftovers =
+        dir.entryList({kLeftoverSavePrefix + QStringLiteral("??????")},
+                      QDir::Files | QDir::Hidden | QDir::System | QDir::NoSymLinks);
+    for (const QString& name : leftovers)
+        ::unlink(QFile::encodeName(dir.filePath(name)).constData());
 }
 
 } // namespace inkwarden

@@ -21,4 +21,12 @@ std::optional<QString> ensurePrivateFolder(const QString& path);
 std::optional<QString> writeFileAtomically(const QString& path, const QByteArray& bytes,
                                            bool createFolders = true);
 
+// The temporary files writeFileAtomically() makes start with this; a crash
+// between creating one and renaming it leaves it behind, hidden.
+inline const QString kLeftoverSavePrefix = QStringLiteral(".inkwarden-save-");
+
+// Removes the temporary files interrupted saves left in `folder`. Only for
+// our own folders, while no save is under way (one instance runs at a time).
+void removeLeftoverSaves(const QString& folder);
+
 } // namespace inkwarden

@@ -17,6 +17,7 @@ const QString kDateTag = QStringLiteral("date");
 
 SettingsStore::SettingsStore(QString filePath)
     : m_filePath(std::move(filePath)) {
+    removeLeftoverSaves(QFileInfo(m_filePath).path());
     load();
 }
 

@@ -1,5 +1,7 @@
 #include "store/writing_store.h"
 
+#include "documents/atomic_file.h"
+#include "documents/storage_layout.h"
 #include "store/clock.h"
 #include "store/daily_schedule.h"
 #include "store/settings_keys.h"
@@ -28,6 +30,9 @@ WritingStore::WritingStore(Services services, QObject* parent)
     m_fontName = m_defaults.string(keys::kFontName).value_or(QStringLiteral("Georgia"));
 
     restoreSession(startup);
+    // What saves cut short by a crash left behind; the files themselves are whole.
+    removeLeftoverSaves(storage::documentsFolder());
+    removeLeftoverSaves(storage::entriesFolder());
     refreshDocuments();
     m_reminders.configure(m_scheduleHour, m_scheduleMinute);
     startHeartbeat();

@@ -93,5 +93,31 @@ TEST_F(AtomicFileTest, ExistingFoldersKeepTheirMode) {
     EXPECT_EQ(QFileInfo(root()).permissions() & kModeBits, shared);
 }
 
+TEST_F(AtomicFileTest, ALinkIsWrittenThroughAndLeftoverSavesAreSweptAlone) {
+    QDir().mkpath(root() + QStringLiteral("/elsewhere"));
+    const QString target = root() + QStringLiteral("/elsewhere/real.rtf");
+    const QString link = root() + QStringLiteral("/linked.rtf");
+    ASSERT_FALSE(writeFileAtomically(target, "old"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("elsewhere/real.rtf"), link));
+    EXPECT_FALSE(writeFileAtomically(link, "new"));
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(contents(target), QByteArray("new"));
+
+    // What a crash mid-save leaves goes; files that merely look alike stay.
+    for (const QString& name : {kLeftoverSavePrefix + QStringLiteral("a1B2c3"),
+                                kLeftoverSavePrefix + QStringLiteral("short"),
+                                QStringLiteral("notes.rtf.backup"),
+                                QStringLiteral("inkwarden-save-a1B2c3")}) {
+        QFile file(root() + u'/' + name);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    removeLeftoverSaves(root());
+    QStringList left = QDir(root()).entryList(QDir::Files | QDir::Hidden | QDir::System);
+    left.sort();
+    EXPECT_EQ(left, (QStringList{kLeftoverSavePrefix + QStringLiteral("short"),
+                                 QStringLiteral("inkwarden-save-a1B2c3"), QStringLiteral("linked.rtf"),
+                                 QStringLiteral("notes.rtf.backup")}));
+}
+
 } // namespace
 } // namespace inkwarden

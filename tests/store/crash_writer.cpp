@@ -1,0 +1,59 @@
+// The process the crash-consistency test kills: it saves a growing library
+// document through the store, and a counter in the settings after each save,
+// as fast as it can until SIGKILL ends it. Each run goes on from what the
+// last one left on disk. Prints "ready" once the first save of the run is
+// done. Exits non-zero only when a save fails.
+#include "crash_states.h"
+#include "fakes/manual_clock.h"
+#include "fakes/recording_services.h"
+#include "documents/storage_layout.h"
+#include "store/settings_store.h"
+#include "store/writing_store.h"
+
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QUrl>
+#include <cstdio>
+
+using namespace inkwarden;
+using namespace inkwarden::testing;
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    // Before the daily time, so no session starts while the test runs.
+    ManualClock clock(QDateTime(QDate(2031, 5, 20), QTime(7, 0), Qt::LocalTime));
+    SettingsStore settings(SettingsStore::defaultFilePath());
+    CallLog log;
+    RecordingReminders reminders{log};
+    RecordingFocus focus{log};
+    WritingStore store({clock, settings, reminders, focus});
+
+    const QString path = storage::documentsFolder() + QStringLiteral("/Crash story.rtf");
+    int state = 1;
+    if (QFileInfo::exists(path)) {
+        if (!store.openDocument(QUrl::fromLocalFile(path))) {
+            std::fprintf(stderr, "crash_writer: could not open %s\n", qPrintable(path));
+            return 2;
+        }
+        state = crashStateNumber(store.currentContent().text()) + 1;
+        store.saveEntry(crashState(state));
+    } else {
+        store.saveEntry(crashState(state));
+        if (!store.saveToLibrary(QStringLiteral("Crash story")))
+            return 2;
+    }
+    settings.setInteger(QStringLiteral("crashTestState"), state);
+    std::puts("ready");
+    std::fflush(stdout);
+
+    for (int saves = 0; saves < 100000; ++saves) {
+        store.saveEntry(crashState(++state));
+        if (store.hasUnsavedChanges()) {
+            std::fprintf(stderr, "crash_writer: %s\n",
+                         qPrintable(store.fileError().value_or(QStringLiteral("save failed"))));
+            return 3;
+        }
+        settings.setInteger(QStringLiteral("crashTestState"), state);
+    }
+    return 0;
+}
