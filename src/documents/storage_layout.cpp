@@ -16,6 +16,10 @@ namespace {
 // Larger files are refused rather than read whole: nobody's writing is this
 // big, and reading it would only exhaust memory.
 constexpr qint64 kLargestReadableDocument = 256LL * 1024 * 1024;
+// Past this the editor would need many seconds to lay the text out and
+// hundreds of megabytes to hold it: refused at once instead, with the file
+// left alone. About 850,000 words, several novels' worth.
+constexpr qsizetype kLongestOpenableDocument = 5'000'000;
 
 QString tr(const char* text) {
     return QCoreApplication::translate("inkwarden", text);
@@ -123,7 +127,7 @@ ReadResult readDocument(const QString& path) {
     if (file.error() != QFileDevice::NoError)
         return {{},
                 tr("Couldn’t read “%1”: %2").arg(QFileInfo(path).fileName(), file.errorString())};
-    rtf::ReadResult decoded = rtf::read(bytes);
+    rtf::ReadResult decoded = rtf::read(bytes, kLongestOpenableDocument);
     if (!decoded.ok())
         return {{}, tr("Couldn’t open “%1”: %2").arg(QFileInfo(path).fileName(), decoded.error)};
     return {std::move(decoded.text), {}};

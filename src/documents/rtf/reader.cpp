@@ -27,6 +27,11 @@ QString damagedMessage() {
     return QStringLiteral("This RTF document is damaged.");
 }
 
+QString tooLongMessage(qsizetype maxCharacters) {
+    return QStringLiteral("This document is longer than %L1 characters, the most Inkwarden can open.")
+        .arg(maxCharacters);
+}
+
 bool isSpace(char byte) {
     return byte == ' ' || byte == '\t' || byte == '\r' || byte == '\n';
 }
@@ -44,15 +49,16 @@ qsizetype headerStart(QByteArrayView bytes) {
 
 } // namespace
 
-ReadResult read(QByteArrayView bytes) {
+ReadResult read(QByteArrayView bytes, qsizetype maxCharacters) {
     const qsizetype start = headerStart(bytes);
     if (start < 0)
         return ReadResult{RichText(), start == -1 ? emptyMessage() : notRtfMessage()};
-    return Reader(bytes.sliced(start)).read();
+    return Reader(bytes.sliced(start), maxCharacters).read();
 }
 
-Reader::Reader(QByteArrayView document)
-    : m_tokenizer(document) {
+Reader::Reader(QByteArrayView document, qsizetype maxCharacters)
+    : m_tokenizer(document)
+    , m_maxCharacters(maxCharacters) {
     m_stack.reserve(64);
 }
 
@@ -71,6 +77,8 @@ ReadResult Reader::read() {
     // A document's last paragraph mark ends its last paragraph rather than
     // starting an empty one: that is how word processors write it.
     m_builder.chopTrailing(QLatin1Char('\n'));
+    if (m_maxCharacters >= 0 && m_builder.length() > m_maxCharacters)
+        return ReadResult{RichText(), tooLongMessage(m_maxCharacters)};
     m_builder.replaceLoneSurrogates();
     return ReadResult{m_builder.take(), QString()};
 }
@@ -360,8 +368,12 @@ void Reader::flushBytes() {
 }
 
 void Reader::emitText(QStringView text) {
-    if (state().destination == Destination::Body)
+    if (state().destination == Destination::Body) {
         m_builder.append(text, resolvedFormat());
+        // One over, for the last paragraph mark that read() drops at the end.
+        if (m_maxCharacters >= 0 && m_builder.length() > m_maxCharacters + 1)
+            m_error = tooLongMessage(m_maxCharacters);
+    }
     else if (state().destination == Destination::FontTable && m_entryNumber >= 0)
         m_entryName.append(text);
 }

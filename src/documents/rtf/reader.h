@@ -16,7 +16,7 @@ namespace inkwarden::rtf {
 // group states (no recursion). One Reader reads one document, then is discarded.
 class Reader {
 public:
-    explicit Reader(QByteArrayView document);
+    explicit Reader(QByteArrayView document, qsizetype maxCharacters = -1);
     ReadResult read();
 
 private:
@@ -93,6 +93,7 @@ private:
     RichTextBuilder m_builder;
     CodepageDecoder m_decoder;
     QString m_error;
+    qsizetype m_maxCharacters = -1;
 
     QHash<int, FontEntry> m_fonts;
     QList<std::optional<QRgb>> m_colors;

@@ -26,7 +26,9 @@ struct ReadResult {
 // very end of a document adds no empty paragraph. Never crashes, hangs or
 // allocates far beyond the input; input that is not RTF, nests too deeply or
 // is truncated past repair gives an error.
-ReadResult read(QByteArrayView bytes);
+// With `maxCharacters` set, a document whose text grows past it gives an
+// error as soon as it does, without reading (or holding) the rest.
+ReadResult read(QByteArrayView bytes, qsizetype maxCharacters = -1);
 
 // What read(*write(text)).text gives back. It equals `text` for every value
 // the editor makes (plain runs without colours; highlighted runs with black

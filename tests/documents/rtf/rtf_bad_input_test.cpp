@@ -42,6 +42,19 @@ TEST(RtfBadInputTest, RefusesWhatCannotBeReadWithAClearMessage) {
     }
 }
 
+TEST(RtfBadInputTest, AnOptionalLimitOnTheTextStopsReadingPastIt) {
+    const QString tooLong = QStringLiteral(
+        "This document is longer than 10 characters, the most Inkwarden can open.");
+    // Ten characters, counted after the last paragraph mark is dropped, and
+    // counted also when they come as \u escapes or are skipped destinations.
+    EXPECT_EQ(rtf::read("{\\rtf1 abcde\\par fghi\\par}", 10).text.text(), QStringLiteral("abcde\nfghi"));
+    EXPECT_EQ(rtf::read("{\\rtf1 abcdefghij}", 10).text.text(), QStringLiteral("abcdefghij"));
+    EXPECT_EQ(rtf::read("{\\rtf1 abcdefghijk}", 10).error, tooLong);
+    EXPECT_EQ(rtf::read("{\\rtf1 abcdefghij\\u955?}", 10).error, tooLong);
+    EXPECT_TRUE(rtf::read("{\\rtf1 abcdefghij{\\*\\comment long hidden words}}", 10).ok());
+    EXPECT_TRUE(rtf::read("{\\rtf1 abcdefghijk}").ok());
+}
+
 TEST(RtfBadInputTest, FilesThatEndEarlyOpenWithTheTextTheyHave) {
     const QList<std::pair<QByteArray, QString>> cases = {
         {"{\\rtf1", QString()},
