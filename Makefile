@@ -23,10 +23,14 @@ run: build
 test: build
 	ctest --preset default -j $(JOBS)
 
-bench: deps
+# The benchmarks on an optimised build, then Inkwarden beside FocusWriter
+# under Xvfb, then a summary of every figure against its baseline
+# (bench/README.md says what each one means).
+bench:
+	@scripts/install-deps --bench
 	@cmake --preset release >/dev/null
 	@cmake --build --preset release -j $(JOBS)
-	@for program in $(RELEASE_DIR)/bench/*_bench; do echo "== $$program"; $$program; done
+	@bench/run.sh $(RELEASE_DIR)
 
 format:
 	@git ls-files '*.cpp' '*.h' | xargs clang-format -i
@@ -34,21 +38,31 @@ format:
 clean:
 	rm -rf build
 
-# Fuzzes the RTF reader and writer with libFuzzer (clang 14, ASan + UBSan) in
-# build/fuzz, seeded from the fixtures; the corpus it grows stays in the build folder.
+# Fuzzing with libFuzzer (clang 14, ASan + UBSan) in build/fuzz. `make fuzz`
+# runs the RTF reader and writer, seeded from fuzz/corpus and the fixtures;
+# `make fuzz-settings` the settings file and the store starting from it. The
+# inputs they find stay in build/fuzz/corpus and build/fuzz/settings-corpus.
 FUZZ_DIR     := build/fuzz
 FUZZ_SECONDS ?= 60
 
-.PHONY: fuzz
-fuzz:
+.PHONY: fuzz fuzz-settings fuzz-build
+fuzz-build:
 	@scripts/install-deps --fuzz
 	@cmake -S fuzz -B $(FUZZ_DIR) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	    -DCMAKE_CXX_COMPILER=clang++-14 >/dev/null
 	@cmake --build $(FUZZ_DIR) -j $(JOBS)
+
+fuzz: fuzz-build
 	@mkdir -p $(FUZZ_DIR)/corpus
 	$(FUZZ_DIR)/rtf_read_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=16384 -timeout=10 \
 	    -rss_limit_mb=4096 -dict=fuzz/rtf.dict -print_final_stats=1 \
-	    $(FUZZ_DIR)/corpus tests/fixtures/rtf
+	    $(FUZZ_DIR)/corpus fuzz/corpus tests/fixtures/rtf
+
+fuzz-settings: fuzz-build
+	@mkdir -p $(FUZZ_DIR)/settings-corpus
+	$(FUZZ_DIR)/settings_fuzzer -max_total_time=$(FUZZ_SECONDS) -max_len=4096 -timeout=10 \
+	    -rss_limit_mb=4096 -dict=fuzz/settings.dict -print_final_stats=1 \
+	    $(FUZZ_DIR)/settings-corpus fuzz/settings-seeds
 
 # An optimised build in build/package, without the tests, made into a Debian
 # package there with CPack: build/package/inkwarden_VERSION_ARCH.deb.
