@@ -57,8 +57,11 @@ std::optional<QString> writeFileAtomically(const QString& path, const QByteArray
     const QFileInfo info(path);
     if (!createFolders && !QFileInfo(info.path()).isDir())
         return QCoreApplication::translate("inkwarden", "The folder “%1” doesn’t exist.").arg(info.path());
+    // The folder's message says what is wrong with it; the file's name says
+    // which writing was not saved.
     if (auto error = createFolders ? ensurePrivateFolder(info.path()) : std::nullopt)
-        return error;
+        return QCoreApplication::translate("inkwarden", "Couldn’t write “%1”: %2")
+            .arg(info.fileName(), *error);
     const auto failed = [&info](int error) -> std::optional<QString> {
         return QCoreApplication::translate("inkwarden", "Couldn’t write “%1”: %2")
             .arg(info.fileName(), systemMessage(error));

@@ -11,6 +11,18 @@
 namespace inkwarden {
 namespace {
 
+// Whether the day `key` counts as handled by a marker for day `handled`: the
+// same day, or the day before it. The second covers a wall clock set back (an
+// hour, past midnight) or set right after running a day ahead, which would
+// otherwise hand the same day a second session or follow-up. Bigger gaps are
+// taken as a clock that was wrong, and leave the days alone.
+bool isHandled(const QString& key, const QString& handled) {
+    if (key == handled)
+        return true;
+    const QDate day = QDate::fromString(key, Qt::ISODate);
+    return day.isValid() && day.addDays(1) == QDate::fromString(handled, Qt::ISODate);
+}
+
 // Whole seconds from `now` to `end`, rounded up, never negative.
 qint64 secondsLeft(const QDateTime& now, const QDateTime& end) {
     const qint64 milliseconds = now.msecsTo(end);
@@ -105,7 +117,7 @@ void WritingStore::checkFollowup(const QDateTime& now, const QString& today) {
     if (lagMilliseconds < kFollowupWindowStartSeconds * 1000 ||
         lagMilliseconds >= kFollowupWindowEndSeconds * 1000)
         return;
-    if (marker(keys::kLastCompletedDay) == today || marker(keys::kLastFollowupDay) == today)
+    if (marker(keys::kLastCompletedDay) == today || isHandled(today, marker(keys::kLastFollowupDay)))
         return;
     m_defaults.setString(keys::kLastFollowupDay, today);
     m_reminders.remindIfIncomplete();
@@ -121,7 +133,7 @@ void WritingStore::checkScheduledStart(const QDateTime& now) {
         return;
     if (recent.msecsTo(now) >= kScheduledStartLimitSeconds * 1000)
         return;
-    if (key == marker(keys::kLastScheduledDay) || key == marker(keys::kLastSessionDay) ||
+    if (isHandled(key, marker(keys::kLastScheduledDay)) || key == marker(keys::kLastSessionDay) ||
         key == marker(keys::kLastCompletedDay))
         return;
     startSession();
