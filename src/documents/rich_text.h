@@ -32,6 +32,7 @@ public:
     const QString& text() const { return m_text; }
     const QList<TextRun>& runs() const { return m_runs; }
     qsizetype length() const { return m_text.size(); }
+    void reserve(qsizetype characters) { m_text.reserve(characters); }
     bool isEmpty() const { return m_text.isEmpty(); }
 
     // True when the runs follow each other without gap or overlap from 0 to
@@ -58,6 +59,7 @@ public:
     // Appends `text` with the format of `format` (its start and length are ignored).
     void append(QStringView text, const TextRun& format);
     qsizetype length() const { return m_text.size(); }
+    void reserve(qsizetype characters) { m_text.reserve(characters); }
     // Replaces lone UTF-16 surrogates with U+FFFD; lengths stay as they are.
     void replaceLoneSurrogates();
     // Removes the last code unit when it is `unit`; answers whether it did.

@@ -1,5 +1,6 @@
 #include "editor/rich_text_document.h"
 
+#include <QHash>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -102,14 +103,31 @@ void loadRichText(QTextDocument& document, const RichText& text) {
     cursor.endEditBlock();
 }
 
+// Runs every keystroke over the whole document, so it avoids the costly
+// parts: each of the document's few formats is converted once, and each
+// block's text is copied once rather than fragment by fragment.
 RichText toRichText(const QTextDocument& document) {
     RichTextBuilder builder;
+    builder.reserve(document.characterCount());
+    QHash<int, TextRun> runFormats;
+    const auto runFormat = [&runFormats](int index, const QTextCharFormat& format) -> const TextRun& {
+        auto found = runFormats.constFind(index);
+        if (found == runFormats.cend())
+            found = runFormats.insert(index, runFormatOf(format));
+        return *found;
+    };
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         if (block != document.begin())
-            builder.append(u"\n", runFormatOf(block.charFormat()));
+            builder.append(u"\n", runFormat(block.charFormatIndex(), block.charFormat()));
+        // Fragments follow one another through the block's text; finding each
+        // one's position in the document instead costs a tree walk apiece.
+        const QString text = block.text();
+        qsizetype offset = 0;
         for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
             const QTextFragment piece = fragment.fragment();
-            builder.append(piece.text(), runFormatOf(piece.charFormat()));
+            builder.append(QStringView(text).mid(offset, piece.length()),
+                           runFormat(piece.charFormatIndex(), piece.charFormat()));
+            offset += piece.length();
         }
     }
     return builder.take();

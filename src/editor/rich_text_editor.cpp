@@ -182,6 +182,9 @@ void RichTextEditor::loadContent() {
     document->setUndoRedoEnabled(false);
     editor::loadRichText(*document, editor::normalizedForEditing(m_store.currentContent()));
     document->setUndoRedoEnabled(true);
+    // A document opens at its beginning, as in other editors. Left at the end
+    // (where loading leaves it), showing it would first lay out every page.
+    m_textView->moveCursor(QTextCursor::Start);
     m_changingText = false;
 }
 

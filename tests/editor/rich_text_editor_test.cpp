@@ -206,6 +206,7 @@ TEST_F(RichTextEditorTest, RequestsOfTheWrongKindOrWithoutAnEditorDoNothing) {
 TEST_F(RichTextEditorTest, SelectionWithTwoHighlightsReportsTheFirst) {
     open(RichText(QStringLiteral("aa bb cc"),
                   {marked(0, 2, kSky), plain(2, 1), marked(3, 2, kSage), plain(5, 3)}));
+    caretAt(8);
     QSignalSpy reported(editor.get(), &RichTextEditor::cursorHighlightColorChanged);
     select(1, 6);
     EXPECT_EQ(editor->cursorHighlightColor(), QColor::fromRgb(kSky));
@@ -219,10 +220,10 @@ TEST_F(RichTextEditorTest, LoadedHighlightOverAParagraphEndStopsAtTheBreak) {
     RichText stored(QStringLiteral("one\ntwo"),
                     {{0, 7, QStringLiteral("Georgia"), 21, false, false, {}, kButter}});
     open(stored);
-    caretAt(7);
-    type(QStringLiteral("x")); // typing starts plain after loading
-    EXPECT_EQ(saved().runs(), (QList<TextRun>{marked(0, 3, kButter), plain(3, 1),
-                                              marked(4, 3, kButter), plain(7, 1)}));
+    // The caret starts at the beginning, and typing there starts plain.
+    type(QStringLiteral("x"));
+    EXPECT_EQ(saved().runs(), (QList<TextRun>{plain(0, 1), marked(1, 3, kButter), plain(4, 1),
+                                              marked(5, 3, kButter)}));
 }
 
 TEST_F(RichTextEditorTest, PlaceholderOnlyWhileTheTextIsEmpty) {
