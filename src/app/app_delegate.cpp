@@ -13,6 +13,7 @@ constexpr int kEndAndQuit = 1;
 // it once more, then fall back to a copy. Untitled writing becomes a library
 // copy named after its first line; the library never overwrites a name.
 bool keepUnsavedWriting(WritingStore& store) {
+    store.finishWrites();
     if (!store.hasUnsavedChanges())
         return true;
     if (store.currentDocumentURL()) {

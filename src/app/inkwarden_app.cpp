@@ -68,6 +68,8 @@ WritingStore& InkwardenApp::store() {
         m_store = std::make_unique<WritingStore>(WritingStore::Services{
             *m_clock, *m_settings, *m_reminders, *m_focus, m_wake.get(), m_fileViewer.get()});
         m_store->setPrompts(m_prompts.get());
+        // Keystrokes never wait for the encoder or the disk.
+        m_store->setWritesInBackground(true);
     }
     return *m_store;
 }

@@ -43,6 +43,8 @@ WritingStore::WritingStore(Services services, QObject* parent)
 WritingStore::~WritingStore() {
     if (m_wakeObserver)
         disconnect(m_wakeObserver);
+    // Writes everything still queued before the store goes.
+    m_writer.reset();
 }
 
 void WritingStore::setIsLibraryPresented(bool presented) {

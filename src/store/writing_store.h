@@ -2,6 +2,7 @@
 
 #include "documents/rich_text.h"
 #include "documents/writing_document.h"
+#include "store/document_writer.h"
 
 #include <QDateTime>
 #include <QList>
@@ -9,6 +10,7 @@
 #include <QString>
 #include <QUrl>
 #include <QUuid>
+#include <memory>
 #include <optional>
 
 class QTimer;
@@ -104,6 +106,12 @@ public:
     QString currentTitle() const;
     bool isLibraryDocument() const;
     void saveEntry(const RichText& content);
+    // The program writes documents on a thread of their own (DocumentWriter);
+    // by default, as in tests, saveEntry writes before it returns. Everything
+    // that reads, replaces or leaves the current file waits for its writes.
+    void setWritesInBackground(bool background);
+    // Waits for the current document's writes and takes in their outcome.
+    void finishWrites();
     bool confirmSaveBeforeLeaving();
     bool newDocument();
     void saveCurrent();
@@ -146,6 +154,7 @@ private:
     void checkScheduledStart(const QDateTime& now);
     QString marker(const QString& key) const;
     void switchDocument(std::optional<QUrl> url, RichText content);
+    void takeWriteResult(const DocumentWriter::Result& result);
     bool currentFolderIs(const QString& folder) const;
 
     const Clock& m_clock;
@@ -173,6 +182,9 @@ private:
     QTimer* m_timer = nullptr;
     QMetaObject::Connection m_wakeObserver;
     RichText m_currentContent;
+    std::unique_ptr<DocumentWriter> m_writer;
+    quint64 m_latestWrite = 0;  // the ticket whose outcome decides the unsaved flag
+    quint64 m_appliedWrite = 0; // the last ticket whose outcome was taken in
 };
 
 } // namespace inkwarden

@@ -42,16 +42,59 @@ void WritingStore::saveEntry(const RichText& content) {
     }
     const QString path = m_currentDocumentURL->toLocalFile();
     std::optional<QString> error;
-    if (!storage::isInsideDocumentFolders(path, true))
+    if (!storage::isInsideDocumentFolders(path, true)) {
         error = tr("“%1” is no longer a document in the library.").arg(QFileInfo(path).fileName());
-    else
+    } else if (m_writer) {
+        // The outcome arrives with takeWriteResult(); until then the flag
+        // keeps what the last finished write said.
+        m_latestWrite = m_writer->write(path, content);
+        return;
+    } else {
         error = storage::writeDocument(path, content);
+    }
+    finishWrites(); // a write still running must not overrule this outcome
     publish(m_hasUnsavedChanges, error.has_value());
     if (error)
         publish(m_fileError, error);
 }
 
+void WritingStore::setWritesInBackground(bool background) {
+    if (background == (m_writer != nullptr))
+        return;
+    if (!background) {
+        finishWrites();
+        m_writer.reset();
+        return;
+    }
+    m_writer = std::make_unique<DocumentWriter>([this](const DocumentWriter::Result& result) {
+        QMetaObject::invokeMethod(
+            this, [this, result] { takeWriteResult(result); }, Qt::QueuedConnection);
+    });
+}
+
+void WritingStore::finishWrites() {
+    if (!m_writer)
+        return;
+    if (const std::optional<DocumentWriter::Result> last = m_writer->waitUntilIdle())
+        takeWriteResult(*last);
+}
+
+// Only the newest write decides: an older one that failed was overtaken by
+// a newer one with more text. Each outcome is taken in once, whichever comes
+// first: the writer's queued report or finishWrites().
+void WritingStore::takeWriteResult(const DocumentWriter::Result& result) {
+    if (result.ticket != m_latestWrite || result.ticket == m_appliedWrite)
+        return;
+    m_appliedWrite = result.ticket;
+    if (!m_currentDocumentURL || m_currentDocumentURL->toLocalFile() != result.path)
+        return;
+    publish(m_hasUnsavedChanges, result.error.has_value());
+    if (result.error)
+        publish(m_fileError, result.error);
+}
+
 void WritingStore::switchDocument(std::optional<QUrl> url, RichText content) {
+    finishWrites();
     m_currentContent = std::move(content);
     publish(m_currentDocumentURL, std::move(url));
     publish(m_hasUnsavedChanges, false);
@@ -59,6 +102,7 @@ void WritingStore::switchDocument(std::optional<QUrl> url, RichText content) {
 }
 
 bool WritingStore::confirmSaveBeforeLeaving() {
+    finishWrites();
     if (!m_hasUnsavedChanges)
         return true;
     if (!m_prompts)
@@ -83,8 +127,10 @@ bool WritingStore::newDocument() {
 }
 
 void WritingStore::saveCurrent() {
-    if (isLibraryDocument())
+    if (isLibraryDocument()) {
         saveEntry(m_currentContent);
+        finishWrites(); // Save says at once whether it worked
+    }
     else
         setIsSavePresented(true);
 }
@@ -96,6 +142,7 @@ void WritingStore::saveCurrent() {
 // a file for the new day that cannot be read (or lies outside our folders)
 // is never taken over, since the next keystroke would overwrite it.
 void WritingStore::moveDailyEntryToTodayIfNeeded() {
+    finishWrites();
     const bool dailyEntryWasOpen = m_currentDocumentURL && *m_currentDocumentURL == entryURL();
     publish(m_currentDateKey, dayKey(m_clock.now()));
     if (!dailyEntryWasOpen)

@@ -22,6 +22,7 @@ const QString kCannotDeleteMessage =
 } // namespace
 
 void WritingStore::refreshDocuments() {
+    finishWrites(); // the list shows sizes and dates as they will be
     publish(m_documents, storage::listDocuments());
 }
 
@@ -32,6 +33,7 @@ QString WritingStore::suggestedTitle() const {
 }
 
 bool WritingStore::saveToLibrary(const QString& name) {
+    finishWrites();
     const QString cleaned = names::cleanDocumentName(name);
     if (cleaned.isEmpty()) {
         setFileError(kEnterNameMessage);
@@ -58,6 +60,7 @@ bool WritingStore::saveToLibrary(const QString& name) {
 }
 
 bool WritingStore::openDocument(const QUrl& url) {
+    finishWrites();
     const QString path = storage::normalizedPath(url.toLocalFile());
     if (!storage::isInsideDocumentFolders(path, true)) {
         setFileError(tr("“%1” isn’t a document in the library.").arg(url.fileName()));
@@ -77,6 +80,7 @@ bool WritingStore::openDocument(const QUrl& url) {
 // The check is made on the path with "." and ".." resolved, and the removal
 // uses that same path, so a link is removed as a link and never followed.
 bool WritingStore::deleteDocument(const WritingDocument& document) {
+    finishWrites(); // a write still running would bring the file back
     const QString target = storage::normalizedPath(document.url.toLocalFile());
     if (!document.url.isLocalFile() || !storage::isInsideDocumentFolders(target, false)) {
         setFileError(kCannotDeleteMessage);
@@ -114,6 +118,7 @@ void WritingStore::revealCurrentInFinder() {
 }
 
 void WritingStore::revealDocument(const QUrl& url) {
+    finishWrites();
     if (m_fileViewer && url.isLocalFile())
         m_fileViewer->showFile(url.toLocalFile());
 }

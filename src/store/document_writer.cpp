@@ -1,0 +1,66 @@
+#include "store/document_writer.h"
+
+#include "documents/storage_layout.h"
+
+namespace inkwarden {
+
+DocumentWriter::DocumentWriter(Finished finished)
+    : m_finished(std::move(finished))
+    , m_thread([this] { run(); }) {}
+
+DocumentWriter::~DocumentWriter() {
+    {
+        const std::lock_guard lock(m_mutex);
+        m_stopping = true;
+    }
+    m_wake.notify_one();
+    m_thread.join();
+}
+
+quint64 DocumentWriter::write(const QString& path, const RichText& content) {
+    quint64 ticket;
+    {
+        const std::lock_guard lock(m_mutex);
+        ticket = ++m_nextTicket;
+        auto waiting = std::find_if(m_jobs.begin(), m_jobs.end(),
+                                    [&path](const Job& job) { return job.path == path; });
+        if (waiting != m_jobs.end())
+            *waiting = Job{ticket, path, content};
+        else
+            m_jobs.push_back(Job{ticket, path, content});
+    }
+    m_wake.notify_one();
+    return ticket;
+}
+
+std::optional<DocumentWriter::Result> DocumentWriter::waitUntilIdle() {
+    std::unique_lock lock(m_mutex);
+    m_idle.wait(lock, [this] { return m_jobs.empty() && !m_running; });
+    return m_lastResult;
+}
+
+void DocumentWriter::run() {
+    std::unique_lock lock(m_mutex);
+    for (;;) {
+        m_wake.wait(lock, [this] { return !m_jobs.empty() || m_stopping; });
+        if (m_jobs.empty())
+            return; // stopping, and everything asked for is written
+        Job job = std::move(m_jobs.front());
+        m_jobs.pop_front();
+        m_running = true;
+        lock.unlock();
+
+        Result result{job.ticket, job.path, storage::writeDocument(job.path, job.content)};
+        // Released here, not under the lock: the content may be large.
+        job = Job{};
+        m_finished(result);
+
+        lock.lock();
+        m_lastResult = std::move(result);
+        m_running = false;
+        if (m_jobs.empty())
+            m_idle.notify_all();
+    }
+}
+
+} // namespace inkwarden
