@@ -1,0 +1,106 @@
+#!/usr/bin/env python3
+"""The figures with targets, each beside the baseline measured in the same
+run and the ratio of the two; ratios under 1 meet the target.
+
+usage: bench/summary.py RESULTS_DIR
+
+RESULTS_DIR holds the Google Benchmark programs' JSON output (NAME.json) and
+desktop_bench.sh's key=value lines (desktop.txt). A figure that is missing is
+shown as not measured and makes the exit status 1.
+"""
+
+import json
+import pathlib
+import sys
+
+FRAME_MS = 16.7
+OPEN_BUDGET_MS = 150.0
+
+
+def benchmarks(folder):
+    found = {}
+    for path in folder.glob("*.json"):
+        for entry in json.loads(path.read_text(encoding="utf-8")).get("benchmarks", []):
+            if not entry.get("error_occurred"):
+                found[entry["name"]] = entry
+    return found
+
+
+def desktop(folder):
+    values = {}
+    path = folder / "desktop.txt"
+    if path.exists():
+        for line in path.read_text(encoding="utf-8").splitlines():
+            key, _, value = line.partition("=")
+            try:
+                values[key] = float(value)
+            except ValueError:
+                pass
+    return values
+
+
+def counter(results, name, key):
+    entry = results.get(name)
+    return entry.get(key) if entry else None
+
+
+def main():
+    folder = pathlib.Path(sys.argv[1])
+    results = benchmarks(folder)
+    machine = desktop(folder)
+    words = int(machine.get("document_words", 50000))
+    runs = int(machine.get("runs", 10))
+    memory_runs = int(machine.get("memory_runs", 3))
+    rows = []
+
+    def row(figure, measured, baseline, baseline_name, unit):
+        rows.append((figure, measured, baseline, baseline_name, unit))
+
+    for kind, label in (("first", "first run"), ("returning", "returning user")):
+        row(f"Start-up, launch to window mapped, {label} (median of {runs})",
+            machine.get(f"startup_{kind}_inkwarden_ms"),
+            machine.get(f"startup_{kind}_focuswriter_ms"), "FocusWriter", "ms")
+    for kind, label in (("first", "first run"), ("returning", "returning user")):
+        for key, name in (("rss", "VmRSS"), ("pss", "Pss"), ("private_dirty", "Private_Dirty")):
+            row(f"Memory, {name}, {words:,}-word RTF open, {label} (median of {memory_runs})",
+                machine.get(f"{key}_{kind}_inkwarden_kb"),
+                machine.get(f"{key}_{kind}_focuswriter_kb"), "FocusWriter", "kB")
+    for size in (1000, 10000, 50000, 100000):
+        name = f"keystroke/{size}/iterations:300"
+        row(f"Keystroke with save, {size:,} words, p99 "
+            f"(median {format_value(counter(results, name, 'median_ms'), 'ms')})",
+            counter(results, name, "p99_ms"), FRAME_MS, "one frame", "ms")
+    name = "openFromLibrary/100000/iterations:10/manual_time"
+    row(f"Open 100,000 words from the library, median "
+        f"(file read {format_value(counter(results, name, 'read_ms'), 'ms')}, "
+        f"layout {format_value(counter(results, name, 'layout_ms'), 'ms')})",
+        counter(results, name, "median_ms"), OPEN_BUDGET_MS, "budget", "ms")
+    return print_table(rows)
+
+
+def format_value(value, unit):
+    if value is None:
+        return "not measured"
+    return f"{value:,.0f} {unit}" if unit == "kB" else f"{value:,.1f} {unit}"
+
+
+def print_table(rows):
+    print()
+    print("== Summary: Inkwarden against its baselines (ratio < 1 meets the target)")
+    missing = False
+    for figure, measured, baseline, baseline_name, unit in rows:
+        if measured is None or not baseline:
+            ratio, verdict = "-", "not measured"
+            missing = True
+        else:
+            ratio = f"{measured / baseline:.2f}"
+            verdict = "meets" if measured < baseline else "MISSES"
+        print(f"{figure}")
+        print(f"    Inkwarden {format_value(measured, unit):>14}   "
+              f"{baseline_name} {format_value(baseline, unit):>12}   "
+              f"ratio {ratio:>5}   {verdict}")
+    return 1 if missing else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
