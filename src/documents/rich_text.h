@@ -33,6 +33,7 @@ public:
     const QList<TextRun>& runs() const { return m_runs; }
     qsizetype length() const { return m_text.size(); }
     void reserve(qsizetype characters) { m_text.reserve(characters); }
+    void reserveRuns(qsizetype runs) { m_runs.reserve(runs); }
     bool isEmpty() const { return m_text.isEmpty(); }
 
     // True when the runs follow each other without gap or overlap from 0 to
@@ -60,6 +61,7 @@ public:
     void append(QStringView text, const TextRun& format);
     qsizetype length() const { return m_text.size(); }
     void reserve(qsizetype characters) { m_text.reserve(characters); }
+    void reserveRuns(qsizetype runs) { m_runs.reserve(runs); }
     // Replaces lone UTF-16 surrogates with U+FFFD; lengths stay as they are.
     void replaceLoneSurrogates();
     // Removes the last code unit when it is `unit`; answers whether it did.

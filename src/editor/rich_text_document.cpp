@@ -109,16 +109,18 @@ void loadRichText(QTextDocument& document, const RichText& text) {
 RichText toRichText(const QTextDocument& document) {
     RichTextBuilder builder;
     builder.reserve(document.characterCount());
+    builder.reserveRuns(document.blockCount() * 2);
     QHash<int, TextRun> runFormats;
-    const auto runFormat = [&runFormats](int index, const QTextCharFormat& format) -> const TextRun& {
+    // The format itself is only fetched (a lookup of its own) the first time its index is met.
+    const auto runFormat = [&runFormats](int index, const auto& format) -> const TextRun& {
         auto found = runFormats.constFind(index);
         if (found == runFormats.cend())
-            found = runFormats.insert(index, runFormatOf(format));
+            found = runFormats.insert(index, runFormatOf(format()));
         return *found;
     };
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
         if (block != document.begin())
-            builder.append(u"\n", runFormat(block.charFormatIndex(), block.charFormat()));
+            builder.append(u"\n", runFormat(block.charFormatIndex(), [&block] { return block.charFormat(); }));
         // Fragments follow one another through the block's text; finding each
         // one's position in the document instead costs a tree walk apiece.
         const QString text = block.text();
@@ -126,7 +128,7 @@ RichText toRichText(const QTextDocument& document) {
         for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
             const QTextFragment piece = fragment.fragment();
             builder.append(QStringView(text).mid(offset, piece.length()),
-                           runFormat(piece.charFormatIndex(), piece.charFormat()));
+                           runFormat(piece.charFormatIndex(), [&piece] { return piece.charFormat(); }));
             offset += piece.length();
         }
     }
