@@ -123,7 +123,9 @@ ReadResult readDocument(const QString& path) {
                 tr("Couldn’t open “%1”: %2").arg(QFileInfo(path).fileName(), file.errorString())};
     if (file.size() > kLargestReadableDocument)
         return {{}, tr("“%1” is too large to open.").arg(QFileInfo(path).fileName())};
-    const QByteArray bytes = file.read(kLargestReadableDocument + 1);
+    // Sized by the file, not the limit: QIODevice::read allocates all it is asked
+    // for up front, so every open would reserve twice the limit.
+    const QByteArray bytes = file.read(std::min(file.size(), kLargestReadableDocument) + 1);
     if (file.error() != QFileDevice::NoError)
         return {{},
                 tr("Couldn’t read “%1”: %2").arg(QFileInfo(path).fileName(), file.errorString())};

@@ -56,6 +56,12 @@ chmod 0700 "$home" "$config" "$data" "$home/.cache" "$runtime"
 settings=$config/Inkwarden/defaults.json
 documents=$data/Inkwarden/Documents
 notifications=$work/notifications.jsonl
+# The sanitizers' settings belong to the test run, not to the private world:
+# an instrumented program gets the same ones as the rest of the suite.
+sanitizer_settings=()
+for name in ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS; do
+  [[ -n "${!name:-}" ]] && sanitizer_settings+=("$name=${!name}")
+done
 
 started=()    # every process this script started, stopped on exit
 app_pid=
@@ -194,7 +200,7 @@ launch() {
     XDG_CONFIG_HOME="$config" XDG_DATA_HOME="$data" XDG_CACHE_HOME="$home/.cache" \
     XDG_RUNTIME_DIR="$runtime" DBUS_SESSION_BUS_ADDRESS="$bus_address" \
     DBUS_SYSTEM_BUS_ADDRESS="$bus_address" DISPLAY="$DISPLAY" QT_QPA_PLATFORM=xcb \
-    TZ=UTC LANG=C.UTF-8 LC_ALL=C.UTF-8 "$@" \
+    TZ=UTC LANG=C.UTF-8 LC_ALL=C.UTF-8 "${sanitizer_settings[@]}" "$@" \
     "$app_bin" >>"$work/inkwarden.log" 2>&1 &
   app_pid=$!
   app_status=
@@ -582,7 +588,7 @@ second_launch_hands_over() {
   local first=$app_pid second status
   env -i PATH=/usr/bin:/bin HOME="$home" XDG_CONFIG_HOME="$config" XDG_DATA_HOME="$data" \
     XDG_RUNTIME_DIR="$runtime" DBUS_SESSION_BUS_ADDRESS="$bus_address" \
-    DISPLAY="$DISPLAY" QT_QPA_PLATFORM=xcb LANG=C.UTF-8 \
+    DISPLAY="$DISPLAY" QT_QPA_PLATFORM=xcb LANG=C.UTF-8 "${sanitizer_settings[@]}" \
     "$app_bin" >>"$work/inkwarden-second.log" 2>&1 &
   second=$!
   started+=("$second")
