@@ -19,6 +19,7 @@ bool keepUnsavedWriting(WritingStore& store) {
     if (store.currentDocumentURL()) {
         const RichText content = store.currentContent();
         store.saveEntry(content);
+        store.finishWrites();
         if (!store.hasUnsavedChanges())
             return true;
     }

@@ -67,8 +67,13 @@ std::optional<QString> writeFileAtomically(const QString& path, const QByteArray
             .arg(info.fileName(), systemMessage(error));
     };
 
-    // A link is written through, so the file it names is replaced and the link stays.
-    const QString target = info.isSymLink() ? info.symLinkTarget() : info.absoluteFilePath();
+    // A link is written through, so the file it names is replaced and the
+    // links stay; a chain of them is followed to its end.
+    QString target = info.absoluteFilePath();
+    if (info.isSymLink()) {
+        const QString resolved = info.canonicalFilePath();
+        target = resolved.isEmpty() ? info.symLinkTarget() : resolved;
+    }
     const QString folder = QFileInfo(target).path();
     // Hidden, and named so that leftovers of a crash can be recognised and
     // removed later (removeLeftoverSaves) without ever touching a person's file.
@@ -82,6 +87,13 @@ std::optional<QString> writeFileAtomically(const QString& path, const QByteArray
         ::unlink(temporary.constData());
         return failed(error);
     };
+    // A file the person picked (an export over an existing one) keeps its
+    // mode; our own files are always 0600.
+    if (struct stat existing {}; !createFolders &&
+                                 ::stat(QFile::encodeName(target).constData(), &existing) == 0) {
+        if (::fchmod(fd, existing.st_mode & 07777) != 0)
+            return abandon(errno);
+    }
     // Written straight to the descriptor: every error (full disk, size limit)
     // is met here, while the old file is still untouched.
     for (qsizetype done = 0; done < bytes.size();) {

@@ -2,6 +2,9 @@
 
 #include "documents/storage_layout.h"
 
+#include <QFileInfo>
+#include <exception>
+
 namespace inkwarden {
 
 DocumentWriter::DocumentWriter(Finished finished)
@@ -50,7 +53,15 @@ void DocumentWriter::run() {
         m_running = true;
         lock.unlock();
 
-        Result result{job.ticket, job.path, storage::writeDocument(job.path, job.content)};
+        Result result{job.ticket, job.path, std::nullopt};
+        try {
+            result.error = storage::writeDocument(job.path, job.content);
+        } catch (const std::exception&) {
+            // Out of memory while encoding: reported like any failed save, so
+            // the text stays in the editor and the person is told.
+            result.error = QStringLiteral("Couldn’t write “%1”: there is not enough memory.")
+                               .arg(QFileInfo(job.path).fileName());
+        }
         // Released here, not under the lock: the content may be large.
         job = Job{};
         m_finished(result);

@@ -66,6 +66,8 @@ void WritingStore::setWritesInBackground(bool background) {
         m_writer.reset();
         return;
     }
+    // A new writer numbers its writes from the start again.
+    m_latestWrite = m_appliedWrite = 0;
     m_writer = std::make_unique<DocumentWriter>([this](const DocumentWriter::Result& result) {
         QMetaObject::invokeMethod(
             this, [this, result] { takeWriteResult(result); }, Qt::QueuedConnection);
@@ -79,11 +81,13 @@ void WritingStore::finishWrites() {
         takeWriteResult(*last);
 }
 
-// Only the newest write decides: an older one that failed was overtaken by
-// a newer one with more text. Each outcome is taken in once, whichever comes
-// first: the writer's queued report or finishWrites().
+// A failure is reported at once, even when newer writes are already queued
+// (a slow or failing disk under fast typing would otherwise never warn);
+// only the newest write's success clears the flag. Outcomes come in ticket
+// order and each is taken in once, whichever comes first: the writer's
+// queued report or finishWrites().
 void WritingStore::takeWriteResult(const DocumentWriter::Result& result) {
-    if (result.ticket != m_latestWrite || result.ticket == m_appliedWrite)
+    if (result.ticket <= m_appliedWrite || (result.ticket != m_latestWrite && !result.error))
         return;
     m_appliedWrite = result.ticket;
     if (!m_currentDocumentURL || m_currentDocumentURL->toLocalFile() != result.path)
@@ -149,6 +153,7 @@ void WritingStore::moveDailyEntryToTodayIfNeeded() {
         return;
     if (m_hasUnsavedChanges) {
         saveEntry(m_currentContent);
+        finishWrites();
         if (m_hasUnsavedChanges)
             return;
     }

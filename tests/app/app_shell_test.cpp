@@ -134,24 +134,34 @@ TEST_F(AppShellTest, EndingWithoutAskingKeepsUntitledWritingAsANamedLibraryCopy)
 }
 
 TEST_F(AppShellTest, EndingWithoutAskingWritesAFailedDocumentOnceMore) {
-    h.store->saveEntry(writing(QStringLiteral("before")));
-    ASSERT_TRUE(h.store->saveToLibrary(QStringLiteral("Plan")));
-    const QString path = h.store->currentDocumentURL()->toLocalFile();
-    {
-        testing::ScopedReadOnlyFolder readOnly(storage::documentsFolder());
-        if (!readOnly.isReadOnly())
-            GTEST_SKIP() << "this file system cannot make a folder read-only for this user";
-        h.store->saveEntry(writing(QStringLiteral("after")));
-        ASSERT_TRUE(h.store->hasUnsavedChanges());
-        // Neither the file nor a copy can be written: said so, and still no question.
-        EXPECT_FALSE(delegate.endWithoutAsking());
-        EXPECT_TRUE(h.store->isTerminationApproved());
+    // Both ways of writing: as the tests' store does, and on the writer
+    // thread as the program does (where the retry's outcome must be awaited,
+    // or a needless second copy is made).
+    for (const bool background : {false, true}) {
+        SCOPED_TRACE(background ? "writes in the background" : "writes at once");
+        h.store->setWritesInBackground(background);
+        h.store->newDocument();
+        const QString name = background ? QStringLiteral("Plan B") : QStringLiteral("Plan");
+        h.store->saveEntry(writing(QStringLiteral("before")));
+        ASSERT_TRUE(h.store->saveToLibrary(name));
+        const QString path = h.store->currentDocumentURL()->toLocalFile();
+        {
+            testing::ScopedReadOnlyFolder readOnly(storage::documentsFolder());
+            if (!readOnly.isReadOnly())
+                GTEST_SKIP() << "this file system cannot make a folder read-only for this user";
+            h.store->saveEntry(writing(QStringLiteral("after")));
+            h.store->finishWrites();
+            ASSERT_TRUE(h.store->hasUnsavedChanges());
+            // Neither the file nor a copy can be written: said so, and still no question.
+            EXPECT_FALSE(delegate.endWithoutAsking());
+            EXPECT_TRUE(h.store->isTerminationApproved());
+        }
+        EXPECT_TRUE(delegate.endWithoutAsking());
+        EXPECT_EQ(h.store->currentDocumentURL()->toLocalFile(), path);
+        EXPECT_EQ(storage::readDocument(path).text, writing(QStringLiteral("after")));
+        EXPECT_EQ(QDir(storage::documentsFolder()).entryList(QDir::Files).size(), background ? 2 : 1);
+        EXPECT_TRUE(h.prompts.suggestedNames.isEmpty());
     }
-    EXPECT_TRUE(delegate.endWithoutAsking());
-    EXPECT_EQ(h.store->currentDocumentURL()->toLocalFile(), path);
-    EXPECT_EQ(storage::readDocument(path).text, writing(QStringLiteral("after")));
-    EXPECT_EQ(QDir(storage::documentsFolder()).entryList(QDir::Files).size(), 1);
-    EXPECT_TRUE(h.prompts.suggestedNames.isEmpty());
 }
 
 TEST_F(AppShellTest, ClosingTheWindowAsksOnlyAboutUnsavedWritingAndLeavesItUntitled) {

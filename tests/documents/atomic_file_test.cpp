@@ -102,6 +102,13 @@ TEST_F(AtomicFileTest, ALinkIsWrittenThroughAndLeftoverSavesAreSweptAlone) {
     EXPECT_FALSE(writeFileAtomically(link, "new"));
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(contents(target), QByteArray("new"));
+    // A chain of links is followed to its end; every link stays a link.
+    const QString outer = root() + QStringLiteral("/outer.rtf");
+    ASSERT_TRUE(QFile::link(QStringLiteral("linked.rtf"), outer));
+    EXPECT_FALSE(writeFileAtomically(outer, "newer"));
+    EXPECT_TRUE(QFileInfo(outer).isSymLink());
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(contents(target), QByteArray("newer"));
 
     // What a crash mid-save leaves goes; files that merely look alike stay.
     for (const QString& name : {kLeftoverSavePrefix + QStringLiteral("a1B2c3"),
@@ -116,7 +123,21 @@ TEST_F(AtomicFileTest, ALinkIsWrittenThroughAndLeftoverSavesAreSweptAlone) {
     left.sort();
     EXPECT_EQ(left, (QStringList{kLeftoverSavePrefix + QStringLiteral("short"),
                                  QStringLiteral("inkwarden-save-a1B2c3"), QStringLiteral("linked.rtf"),
-                                 QStringLiteral("notes.rtf.backup")}));
+                                 QStringLiteral("notes.rtf.backup"), QStringLiteral("outer.rtf")}));
+}
+
+TEST_F(AtomicFileTest, AnExportOverAnExistingFileKeepsItsModeANewOneIsPrivate) {
+    QDir().mkpath(root());
+    const QString existing = root() + QStringLiteral("/shared.rtf");
+    ASSERT_FALSE(writeFileAtomically(existing, "old"));
+    const auto readable = kOwnerOnlyFile | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    QFile::setPermissions(existing, readable);
+    EXPECT_FALSE(writeFileAtomically(existing, "new", false));
+    EXPECT_EQ(contents(existing), QByteArray("new"));
+    EXPECT_EQ(QFileInfo(existing).permissions(), readable);
+    const QString fresh = root() + QStringLiteral("/fresh.rtf");
+    EXPECT_FALSE(writeFileAtomically(fresh, "new", false));
+    EXPECT_EQ(QFileInfo(fresh).permissions(), kOwnerOnlyFile);
 }
 
 } // namespace

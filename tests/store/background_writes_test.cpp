@@ -6,7 +6,9 @@
 
 #include <QDir>
 #include <QFile>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace inkwarden {
 namespace {
@@ -102,6 +104,62 @@ TEST_F(BackgroundWritesTest, AFailedWriteIsReportedAndTheNextGoodOneClearsTheFla
     store().saveCurrent();
     EXPECT_FALSE(store().hasUnsavedChanges());
     EXPECT_EQ(fileText(first), u"firstabc"_s);
+}
+
+// Writes slower than the typing: each failure is reported although newer
+// writes are already queued, and only the newest success clears the flag.
+TEST_F(BackgroundWritesTest, FailuresOvertakenByTypingAreStillReported) {
+    {
+        testing::ScopedFileSizeLimit limit(200);
+        QString text(500, u'z');
+        for (int key = 0; key < 20; ++key) {
+            text += u'k';
+            // Each report is read only after the next keystroke has queued
+            // a newer write: the earlier write is done by then.
+            store().saveEntry(writing(text));
+            QCoreApplication::processEvents();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        // The newest write's own report is not read yet.
+        EXPECT_TRUE(store().hasUnsavedChanges()) << "while typing goes on";
+        EXPECT_TRUE(store().fileError().value_or(QString()).contains(u"First.rtf"_s));
+    }
+    store().saveEntry(writing(u"short again"_s));
+    EXPECT_TRUE(testing::waitUntil([&] { return !store().hasUnsavedChanges(); }));
+    EXPECT_EQ(fileText(first), u"short again"_s);
+}
+
+// The daily entry whose last write failed is written again at midnight;
+// once that works, the day moves on (it used to stay on yesterday's file).
+TEST_F(BackgroundWritesTest, MidnightAfterAFailedWriteMovesOnOnceWritingWorks) {
+    const QString monday = storage::entryPath(u"2026-12-07"_s);
+    ASSERT_FALSE(storage::writeDocument(monday, writing(u"x"_s)));
+    ASSERT_TRUE(store().openDocument(QUrl::fromLocalFile(monday)));
+    {
+        testing::ScopedFileSizeLimit limit(200);
+        store().saveEntry(writing(QString(500, u'q')));
+        store().finishWrites();
+        ASSERT_TRUE(store().hasUnsavedChanges());
+    }
+    h.tickAt(localTime(2026, 12, 8, 0, 0, 1));
+    EXPECT_EQ(fileText(monday), QString(500, u'q'));
+    EXPECT_FALSE(store().hasUnsavedChanges());
+    EXPECT_EQ(store().currentDocumentURL(), QUrl::fromLocalFile(storage::entryPath(u"2026-12-08"_s)));
+}
+
+// A writer made again numbers its writes from the start: its first failure
+// must not pass for an outcome the store has already taken in.
+TEST_F(BackgroundWritesTest, AWriterMadeAgainReportsItsFirstFailure) {
+    type(u"first"_s, 1);
+    store().finishWrites();
+    store().setWritesInBackground(false);
+    store().setWritesInBackground(true);
+    {
+        testing::ScopedFileSizeLimit limit(10);
+        store().saveEntry(writing(QString(500, u'c')));
+        store().finishWrites();
+    }
+    EXPECT_TRUE(store().hasUnsavedChanges());
 }
 
 } // namespace
