@@ -43,7 +43,7 @@ public:
     void showWriter();
     // A later launch handed over to this one: bring the writer to the front.
     void takeActivationsFrom(SingleInstance& instance);
-    // The desktop is ending the program (SIGTERM, SIGINT) and nobody can be
+    // The desktop is ending the program (SIGTERM, SIGINT, SIGHUP) and nobody can be
     // asked: keep the writing safe, then leave the event loop.
     void endPolitely();
 

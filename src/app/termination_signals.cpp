@@ -53,7 +53,10 @@ void TerminationSignals::install() {
     connect(m_notifier, &QSocketNotifier::activated, this, &TerminationSignals::drain);
     const bool term = setHandler(SIGTERM, &m_previousTerm);
     const bool interrupt = setHandler(SIGINT, &m_previousInt);
-    m_installed = term && interrupt;
+    // Closing the terminal the program was started from: by default it would
+    // end the process on the spot, with untitled writing in it.
+    const bool hangUp = setHandler(SIGHUP, &m_previousHup);
+    m_installed = term && interrupt && hangUp;
     if (!m_installed)
         qWarning("Inkwarden cannot handle termination signals: %s", std::strerror(errno));
 }
@@ -63,6 +66,7 @@ TerminationSignals::~TerminationSignals() {
         return;
     ::sigaction(SIGTERM, &m_previousTerm, nullptr);
     ::sigaction(SIGINT, &m_previousInt, nullptr);
+    ::sigaction(SIGHUP, &m_previousHup, nullptr);
     gWriteSocket = -1;
     ::close(m_sockets[0]);
     ::close(m_sockets[1]);

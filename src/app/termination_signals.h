@@ -8,7 +8,7 @@ class QSocketNotifier;
 
 namespace inkwarden {
 
-// Turns SIGTERM and SIGINT into a call on the main thread: the handler only
+// Turns SIGTERM, SIGINT and SIGHUP into a call on the main thread: the handler only
 // writes a byte to a socket pair, which a notifier reads in the event loop.
 // One at a time per process; puts the previous handlers back when destroyed.
 class TerminationSignals : public QObject {
@@ -30,6 +30,7 @@ private:
     bool m_installed = false;
     struct sigaction m_previousTerm = {};
     struct sigaction m_previousInt = {};
+    struct sigaction m_previousHup = {};
 };
 
 } // namespace inkwarden

@@ -98,16 +98,16 @@ TEST_F(SingleInstanceTest, ARequestThatIsNotOursIsDroppedWithoutActivating) {
     EXPECT_EQ(activations, 0);
 }
 
-TEST(TerminationSignalsTest, SigtermReachesTheCallbackOnTheMainThread) {
-    QThread* ranOn = nullptr;
-    {
+TEST(TerminationSignalsTest, EachSignalReachesTheCallbackOnTheMainThread) {
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        QThread* ranOn = nullptr;
         TerminationSignals handlers([&] { ranOn = QThread::currentThread(); });
         ASSERT_TRUE(handlers.isInstalled());
-        ASSERT_EQ(::kill(::getpid(), SIGTERM), 0);
-        EXPECT_TRUE(waitUntil([&] { return ranOn != nullptr; }));
+        ASSERT_EQ(::kill(::getpid(), signal), 0);
+        EXPECT_TRUE(waitUntil([&] { return ranOn != nullptr; })) << signal;
         EXPECT_EQ(ranOn, QCoreApplication::instance()->thread());
     }
-    for (const int signal : {SIGTERM, SIGINT}) {
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
         struct sigaction now = {};
         ASSERT_EQ(::sigaction(signal, nullptr, &now), 0);
         EXPECT_EQ(now.sa_handler, SIG_DFL) << signal;
