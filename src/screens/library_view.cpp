@@ -8,6 +8,7 @@
 #include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
@@ -225,6 +226,7 @@ QWidget* LibraryView::buildList() {
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_list->setItemDelegate(new SelectionFillDelegate(m_list));
     m_list->viewport()->setBackgroundRole(QPalette::Base);
+    m_list->installEventFilter(this);
     connect(m_list, &QListWidget::itemSelectionChanged, this, [this] {
         const QList<QListWidgetItem*> selected = m_list->selectedItems();
         m_selection = selected.isEmpty() ? std::nullopt
@@ -396,6 +398,25 @@ void LibraryView::showEvent(QShowEvent* event) {
     m_selection = m_store.currentDocumentURL();
     refresh();
     m_list->setFocus();
+}
+
+// With nothing selected the list still has a current row (the first, once it
+// has the keyboard), unmarked. The first arrow key or Return then means that
+// row, as in file choosers: selected, not skipped; Return goes on to Open.
+bool LibraryView::eventFilter(QObject* watched, QEvent* event) {
+    if (watched != m_list || event->type() != QEvent::KeyPress || !m_list->selectedItems().isEmpty())
+        return QDialog::eventFilter(watched, event);
+    QListWidgetItem* current = m_list->currentItem();
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (!current || static_cast<QKeyEvent*>(event)->modifiers() != Qt::NoModifier)
+        return QDialog::eventFilter(watched, event);
+    if (key == Qt::Key_Down || key == Qt::Key_Up) {
+        current->setSelected(true);
+        return true;
+    }
+    if (key == Qt::Key_Return || key == Qt::Key_Enter)
+        current->setSelected(true);
+    return QDialog::eventFilter(watched, event);
 }
 
 void LibraryView::changeEvent(QEvent* event) {

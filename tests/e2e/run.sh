@@ -437,8 +437,8 @@ reopen_copy() {
   wait_dialog "Your writing" || return 1
   shot browse-files
   # The list has the keyboard with its first row current but not selected:
-  # Space selects it, Return presses Open.
-  press space Return
+  # Return means that row and presses Open.
+  press Return
   wait_for "Browse Files to close" no_dialog_named "Your writing" || return 1
   focus_writer || return 1
   # A library document is written at every change: what is typed now must

@@ -164,6 +164,30 @@ TEST_F(LibraryViewTest, OpenReturnDoubleClickAndPlusActAndClose) {
     EXPECT_FALSE(view->isVisible());
 }
 
+TEST_F(LibraryViewTest, WithNothingSelectedTheFirstKeyMeansTheRowWithTheKeyboard) {
+    const QString planPath = plan();
+    entry();
+    show();
+    list().setFocus();
+    settle();
+    ASSERT_FALSE(view->selection());
+    ASSERT_EQ(list().currentRow(), 0);
+    QTest::keyClick(&list(), Qt::Key_Down);
+    EXPECT_EQ(list().selectedItems().value(0), list().item(0)) << "the first row, not the second";
+    QTest::keyClick(&list(), Qt::Key_Down);
+    EXPECT_EQ(list().selectedItems().value(0), list().item(1)) << "then on as usual";
+
+    view->close();
+    show();
+    list().setFocus();
+    list().setCurrentRow(1, QItemSelectionModel::NoUpdate);
+    ASSERT_FALSE(view->selection());
+    QTest::keyClick(&list(), Qt::Key_Return);
+    settle();
+    EXPECT_EQ(h.store->currentDocumentURL(), QUrl::fromLocalFile(planPath)) << "Return opens it";
+    EXPECT_FALSE(view->isVisible());
+}
+
 TEST_F(LibraryViewTest, DeletingAsksFirstAndAFailureTurnsTheAlertIntoCouldntDelete) {
     const QString planPath = plan();
     const QString entryPath = entry();
