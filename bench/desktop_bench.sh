@@ -76,57 +76,18 @@ trap 'exit 130' INT TERM
 
 # --- the display and the bus ------------------------------------------------
 
+source "$root/tests/support/private_desktop.sh"
+
 start_display() {
-  local number pid
-  for number in $(seq 150 170); do
-    [[ -e /tmp/.X$number-lock || -e /tmp/.X11-unix/X$number ]] && continue
-    Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-    pid=$!
-    for _ in $(seq 100); do
-      kill -0 "$pid" 2>/dev/null || break
-      # Ours, not another server that already had the number.
-      if DISPLAY=":$number" xdotool getdisplaygeometry >/dev/null 2>&1 &&
-        [[ "$(tr -d ' \n' </tmp/.X$number-lock 2>/dev/null)" == "$pid" ]]; then
-        started+=("$pid")
-        display=":$number"
-        return 0
-      fi
-      sleep 0.1
-    done
-    kill "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null
-  done
-  echo "desktop_bench: no free X display in :150..:170" >&2
-  return 1
+  start_private_display 150 170 "$work/xvfb.log" || return 1
+  started+=("$private_display_pid")
+  display=$private_display
 }
 
-# A session bus with the usual session policy but without the machine's
-# activatable services, so that what either program asks of the bus is
-# answered at once and nothing starts.
 start_bus() {
-  cat >"$work/bus.conf" <<EOF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:path=$work/bus</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-EOF
-  dbus-daemon --config-file="$work/bus.conf" --nofork --nosyslog \
-    --print-address=3 3>"$work/bus-address" >"$work/dbus.log" 2>&1 &
-  started+=("$!")
-  for _ in $(seq 100); do
-    [[ -s "$work/bus-address" ]] && { bus_address=$(head -n1 "$work/bus-address"); return 0; }
-    sleep 0.1
-  done
-  echo "desktop_bench: the private session bus did not start" >&2
-  return 1
+  start_private_bus "$work/bus" "$work" || return 1
+  started+=("$private_bus_pid")
+  bus_address=$private_bus_address
 }
 
 # --- one measured launch ----------------------------------------------------

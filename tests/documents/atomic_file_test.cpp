@@ -1,4 +1,5 @@
 #include "documents/atomic_file.h"
+#include "support/file_bytes.h"
 #include "support/scoped_file_size_limit.h"
 #include "support/temp_home.h"
 
@@ -14,11 +15,6 @@ constexpr QFileDevice::Permissions kOwnerOnlyFile = QFileDevice::ReadOwner |
                                                     QFileDevice::WriteOwner |
                                                     QFileDevice::ReadUser | QFileDevice::WriteUser;
 
-QByteArray contents(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
 class AtomicFileTest : public ::testing::Test {
 protected:
     testing::TempHome home;
@@ -28,7 +24,7 @@ protected:
 TEST_F(AtomicFileTest, CreatesMissingFoldersPrivatelyAndWritesAPrivateFile) {
     const QString path = root() + QStringLiteral("/Entries/2026-12-07.rtf");
     EXPECT_FALSE(writeFileAtomically(path, "{\\rtf1 hello}"));
-    EXPECT_EQ(contents(path), QByteArray("{\\rtf1 hello}"));
+    EXPECT_EQ(testing::bytesOf(path), QByteArray("{\\rtf1 hello}"));
     EXPECT_EQ(QFileInfo(path).permissions(), kOwnerOnlyFile);
     for (const QString& folder : {root(), root() + QStringLiteral("/Entries")}) {
         const auto mode = QFileInfo(folder).permissions();
@@ -49,7 +45,7 @@ TEST_F(AtomicFileTest, ReplacingTightensAnOpenFileModeAndLeavesNoTemporaryFile) 
     QFile::setPermissions(path, kOwnerOnlyFile | QFileDevice::ReadGroup | QFileDevice::ReadOther);
 
     EXPECT_FALSE(writeFileAtomically(path, "new"));
-    EXPECT_EQ(contents(path), QByteArray("new"));
+    EXPECT_EQ(testing::bytesOf(path), QByteArray("new"));
     EXPECT_EQ(QFileInfo(path).permissions(), kOwnerOnlyFile);
     EXPECT_EQ(QDir(root()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("note.rtf")});
@@ -65,7 +61,7 @@ TEST_F(AtomicFileTest, FailedWriteLeavesTheOldFileWhole) {
     }
     ASSERT_TRUE(error);
     EXPECT_TRUE(error->contains(QStringLiteral("note.rtf"))) << error->toStdString();
-    EXPECT_EQ(contents(path), QByteArray("the old text"));
+    EXPECT_EQ(testing::bytesOf(path), QByteArray("the old text"));
     EXPECT_EQ(QDir(root()).entryList(QDir::Files | QDir::Hidden),
               QStringList{QStringLiteral("note.rtf")});
 }
@@ -101,14 +97,14 @@ TEST_F(AtomicFileTest, ALinkIsWrittenThroughAndLeftoverSavesAreSweptAlone) {
     ASSERT_TRUE(QFile::link(QStringLiteral("elsewhere/real.rtf"), link));
     EXPECT_FALSE(writeFileAtomically(link, "new"));
     EXPECT_TRUE(QFileInfo(link).isSymLink());
-    EXPECT_EQ(contents(target), QByteArray("new"));
+    EXPECT_EQ(testing::bytesOf(target), QByteArray("new"));
     // A chain of links is followed to its end; every link stays a link.
     const QString outer = root() + QStringLiteral("/outer.rtf");
     ASSERT_TRUE(QFile::link(QStringLiteral("linked.rtf"), outer));
     EXPECT_FALSE(writeFileAtomically(outer, "newer"));
     EXPECT_TRUE(QFileInfo(outer).isSymLink());
     EXPECT_TRUE(QFileInfo(link).isSymLink());
-    EXPECT_EQ(contents(target), QByteArray("newer"));
+    EXPECT_EQ(testing::bytesOf(target), QByteArray("newer"));
 
     // What a crash mid-save leaves goes; files that merely look alike stay.
     for (const QString& name : {kLeftoverSavePrefix + QStringLiteral("a1B2c3"),
@@ -133,7 +129,7 @@ TEST_F(AtomicFileTest, AnExportOverAnExistingFileKeepsItsModeANewOneIsPrivate) {
     const auto readable = kOwnerOnlyFile | QFileDevice::ReadGroup | QFileDevice::ReadOther;
     QFile::setPermissions(existing, readable);
     EXPECT_FALSE(writeFileAtomically(existing, "new", false));
-    EXPECT_EQ(contents(existing), QByteArray("new"));
+    EXPECT_EQ(testing::bytesOf(existing), QByteArray("new"));
     EXPECT_EQ(QFileInfo(existing).permissions(), readable);
     const QString fresh = root() + QStringLiteral("/fresh.rtf");
     EXPECT_FALSE(writeFileAtomically(fresh, "new", false));

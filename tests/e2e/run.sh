@@ -115,53 +115,18 @@ shot() {
 
 # --- the display and the bus ------------------------------------------------
 
-display_answers() { DISPLAY=":$1" xdotool getdisplaygeometry >/dev/null 2>&1; }
+source "$root/tests/support/private_desktop.sh"
 
 start_display() {
-  local number pid deadline
-  for number in $(seq 120 140); do
-    [[ -e /tmp/.X$number-lock || -e /tmp/.X11-unix/X$number ]] && continue
-    Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
-    pid=$!
-    started+=("$pid")
-    deadline=$((SECONDS + timeout_seconds))
-    while kill -0 "$pid" 2>/dev/null && ((SECONDS < deadline)); do
-      # Ours, not another server that already had the number.
-      if display_answers "$number" && [[ "$(tr -d ' \n' </tmp/.X$number-lock 2>/dev/null)" == "$pid" ]]; then
-        export DISPLAY=":$number"
-        return 0
-      fi
-      sleep 0.1
-    done
-    kill "$pid" 2>/dev/null   # lost a race for this number, or hung: try the next
-    wait "$pid" 2>/dev/null
-  done
-  echo "e2e: no free X display in :120..:140" >&2
-  return 1
+  start_private_display 120 140 "$work/xvfb.log" || return 1
+  started+=("$private_display_pid")
+  export DISPLAY=$private_display
 }
 
-# A session bus of our own. Its configuration is the session bus's without the
-# machine's activatable services, so nothing from outside is started on it.
 start_bus() {
-  cat >"$work/bus.conf" <<EOF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:path=$runtime/bus</listen>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-EOF
-  dbus-daemon --config-file="$work/bus.conf" --nofork --nosyslog \
-    --print-address=3 3>"$work/bus-address" >"$work/dbus.log" 2>&1 &
-  started+=("$!")
-  wait_for "the private session bus" test -s "$work/bus-address" || return 1
-  bus_address=$(head -n1 "$work/bus-address")
+  start_private_bus "$runtime/bus" "$work" || return 1
+  started+=("$private_bus_pid")
+  bus_address=$private_bus_address
 }
 
 start_notification_server() {

@@ -3,6 +3,7 @@
 #include "editor/placeholder_text_view.h"
 #include "editor/rich_text_editor.h"
 #include "store/store_harness.h"
+#include "support/file_bytes.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -17,6 +18,8 @@ namespace inkwarden {
 namespace {
 
 using namespace Qt::StringLiterals;
+using testing::bytesOf;
+using testing::writeBytes;
 
 // What the reader says when it gives up; anything else is a message nobody can act on.
 const QStringList kReasons = {
@@ -30,17 +33,6 @@ const QStringList kReasons = {
 bool isClearFailure(const QString& error, const QString& fileName) {
     const QString prefix = u"Couldn’t open “%1”: "_s.arg(fileName);
     return error.startsWith(prefix) && kReasons.contains(error.mid(prefix.size()));
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate)) << path.toStdString();
-    ASSERT_EQ(file.write(bytes), bytes.size());
-}
-
-QByteArray readBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
 class BadFilesTest : public ::testing::Test {
@@ -68,7 +60,7 @@ TEST_F(BadFilesTest, EveryCorpusFileOpensOrFailsWithAClearMessage) {
                 continue;
             SCOPED_TRACE(source.toStdString());
             const QString path = library(u"Case.rtf"_s);
-            writeBytes(path, readBytes(source));
+            writeBytes(path, bytesOf(source));
             h.store->setFileError(std::nullopt);
             if (h.store->openDocument(QUrl::fromLocalFile(path))) {
                 ++opened;
@@ -220,7 +212,7 @@ TEST_F(BadFilesTest, DamagedDocumentsOpenOrFailClearlyInBoundedMemory) {
         EXPECT_LE(opening.growthKiB, 4 * bytes.size() / 1024 + 24 * 1024)
             << "grew by " << opening.growthKiB << " KiB for " << bytes.size() / 1024 << " KiB";
         // The damaged file itself is never changed by opening it.
-        EXPECT_EQ(readBytes(path), bytes);
+        EXPECT_EQ(bytesOf(path), bytes);
     }
 }
 

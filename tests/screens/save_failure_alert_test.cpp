@@ -4,6 +4,7 @@
 #include "screens/writing_view.h"
 #include "store/settings_keys.h"
 #include "store/store_harness.h"
+#include "support/file_bytes.h"
 #include "support/scoped_save_fault.h"
 
 #include <QAbstractButton>
@@ -21,19 +22,10 @@ namespace {
 using namespace Qt::Literals::StringLiterals;
 using testing::localTime;
 using testing::SaveFault;
+using testing::bytesOf;
+using testing::DocumentKind;
 using testing::ScopedSaveFault;
 using testing::writing;
-
-enum class Kind { DailyEntry, LibraryDocument };
-
-void PrintTo(Kind kind, std::ostream* out) {
-    *out << (kind == Kind::DailyEntry ? "DailyEntry" : "LibraryDocument");
-}
-
-QByteArray bytesOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 QList<QMessageBox*> visibleAlerts() {
     QList<QMessageBox*> shown;
@@ -46,7 +38,7 @@ QList<QMessageBox*> visibleAlerts() {
 // A person typing into an open document while the system refuses every save:
 // the writing screen tells them once, in words, and keeps their text; once
 // the fault is gone the next keystroke saves everything.
-class SaveFailureAlertTest : public ::testing::TestWithParam<std::tuple<SaveFault, Kind>> {
+class SaveFailureAlertTest : public ::testing::TestWithParam<std::tuple<SaveFault, DocumentKind>> {
 protected:
     void SetUp() override {
         h.clock.set(localTime(2026, 12, 7, 11, 0));
@@ -68,7 +60,7 @@ protected:
         view.reset();
         settle();
     }
-    bool isLibrary() const { return std::get<1>(GetParam()) == Kind::LibraryDocument; }
+    bool isLibrary() const { return std::get<1>(GetParam()) == DocumentKind::LibraryDocument; }
     void settle() {
         for (int turn = 0; turn < 3; ++turn)
             QCoreApplication::processEvents();
@@ -139,15 +131,8 @@ TEST_P(SaveFailureAlertTest, AlertNamesTheFileAndWhyAndTheTextWaitsForTheNextSav
     EXPECT_EQ(storage::readDocument(path).text.text(), u"Kept words and more."_s);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AllFaults, SaveFailureAlertTest,
-    ::testing::Combine(::testing::Values(SaveFault::ReadOnlyFolder, SaveFault::FileSizeLimit,
-                                         SaveFault::FolderReplacedByFile),
-                       ::testing::Values(Kind::DailyEntry, Kind::LibraryDocument)),
-    [](const ::testing::TestParamInfo<SaveFailureAlertTest::ParamType>& param) {
-        return std::string(testing::faultName(std::get<0>(param.param))) +
-               (std::get<1>(param.param) == Kind::DailyEntry ? "_DailyEntry" : "_LibraryDocument");
-    });
+INSTANTIATE_TEST_SUITE_P(AllFaults, SaveFailureAlertTest, testing::everySaveFaultAndDocument(),
+                         testing::saveFaultCaseName);
 
 } // namespace
 } // namespace inkwarden

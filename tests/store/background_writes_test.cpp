@@ -1,6 +1,7 @@
 #include "documents/storage_layout.h"
 #include "store/settings_keys.h"
 #include "store/store_harness.h"
+#include "support/file_bytes.h"
 #include "support/scoped_file_size_limit.h"
 #include "support/wait.h"
 
@@ -84,10 +85,7 @@ TEST_F(BackgroundWritesTest, EverythingThatLeavesOrReadsTheFileWaitsForTheNewest
 }
 
 TEST_F(BackgroundWritesTest, AFailedWriteIsReportedAndTheNextGoodOneClearsTheFlag) {
-    const QByteArray before = [this] {
-        QFile file(first);
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }();
+    const QByteArray before = testing::bytesOf(first);
     {
         testing::ScopedFileSizeLimit limit(64);
         type(u"first"_s, 3);
@@ -95,9 +93,7 @@ TEST_F(BackgroundWritesTest, AFailedWriteIsReportedAndTheNextGoodOneClearsTheFla
         store().finishWrites(); // every queued write meets the limit too
     }
     EXPECT_TRUE(store().fileError().value_or(QString()).contains(u"First.rtf"_s));
-    QFile file(first);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), before);
+    EXPECT_EQ(testing::bytesOf(first), before);
     EXPECT_TRUE(QDir(storage::documentsFolder()).entryList(QDir::Hidden | QDir::Files).size() == 2)
         << "no temporary file is left";
 

@@ -1,6 +1,7 @@
 #include "documents/storage_layout.h"
 #include "store/settings_keys.h"
 #include "store_harness.h"
+#include "support/file_bytes.h"
 #include "support/scoped_file_size_limit.h"
 #include "support/scoped_read_only_folder.h"
 
@@ -16,19 +17,9 @@ namespace {
 using namespace Qt::Literals::StringLiterals;
 using Choice = DocumentPrompts::LeaveChoice;
 using testing::localTime;
+using testing::bytesOf;
+using testing::writeBytes;
 using testing::writing;
-
-void writeRaw(const QString& path, const QByteArray& bytes) {
-    QDir().mkpath(QFileInfo(path).path());
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray bytesOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // An idle store on 7 December 2026 (the day already handled, so no session
 // starts by itself) with the documents folders in a throw-away home.
@@ -239,7 +230,7 @@ TEST_F(DocumentOperationsTest, OpenDailyEntryFollowsTheDay) {
 
 TEST_F(DocumentOperationsTest, DamagedEntryOfTheNewDayIsNeverOverwritten) {
     const QString tomorrow = entry(u"2026-12-08"_s);
-    writeRaw(tomorrow, "PK\x03\x04 a zip archive, not a document");
+    writeBytes(tomorrow, "PK\x03\x04 a zip archive, not a document");
     const QByteArray before = bytesOf(tomorrow);
     ASSERT_FALSE(storage::readDocument(tomorrow).ok());
 
@@ -303,7 +294,7 @@ TEST_F(DocumentOperationsTest, SaveToLibraryFailureLeavesTheCurrentDocument) {
 TEST_F(DocumentOperationsTest, OpeningAsksFirstAndRefusesWhatItCannotRead) {
     const QString good = save(library(u"Good.rtf"_s), u"good"_s);
     const QString broken = library(u"Broken.rtf"_s);
-    writeRaw(broken, "not rtf at all");
+    writeBytes(broken, "not rtf at all");
 
     store().saveEntry(writing(u"draft"_s));
     EXPECT_FALSE(store().openDocument(QUrl::fromLocalFile(broken)));

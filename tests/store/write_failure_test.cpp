@@ -1,6 +1,7 @@
 #include "documents/storage_layout.h"
 #include "store/settings_keys.h"
 #include "store_harness.h"
+#include "support/file_bytes.h"
 #include "support/scoped_save_fault.h"
 
 #include <QDir>
@@ -14,30 +15,21 @@ namespace {
 using namespace Qt::Literals::StringLiterals;
 using testing::localTime;
 using testing::SaveFault;
+using testing::bytesOf;
+using testing::DocumentKind;
 using testing::ScopedSaveFault;
 using testing::writing;
-
-enum class Kind { DailyEntry, LibraryDocument };
-
-void PrintTo(Kind kind, std::ostream* out) {
-    *out << (kind == Kind::DailyEntry ? "DailyEntry" : "LibraryDocument");
-}
-
-QByteArray bytesOf(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
 
 // Every save the store makes while the system refuses it, for each fault and
 // both kinds of document with a file: what is on disk, what is in memory and
 // what the person is told, then the first save after the fault has gone.
-class WriteFailureTest : public ::testing::TestWithParam<std::tuple<SaveFault, Kind>> {
+class WriteFailureTest : public ::testing::TestWithParam<std::tuple<SaveFault, DocumentKind>> {
 protected:
     void SetUp() override {
         h.clock.set(localTime(2026, 12, 7, 11, 0));
         h.defaults().setString(keys::kLastScheduledDay, u"2026-12-07"_s);
         h.start();
-        path = std::get<1>(GetParam()) == Kind::DailyEntry
+        path = std::get<1>(GetParam()) == DocumentKind::DailyEntry
                    ? storage::entryPath(u"2026-12-07"_s)
                    : storage::documentsFolder() + u"/Plan.rtf"_s;
         ASSERT_FALSE(storage::writeDocument(path, writing(u"the words already kept"_s, 4)));
@@ -71,7 +63,7 @@ TEST_P(WriteFailureTest, OldFileAndNewTextSurviveAndTheNextSaveWritesIt) {
         // The Save command on a library document is the same write, refused the same way.
         store().setFileError(std::nullopt);
         store().saveCurrent();
-        if (std::get<1>(GetParam()) == Kind::LibraryDocument) {
+        if (std::get<1>(GetParam()) == DocumentKind::LibraryDocument) {
             EXPECT_TRUE(store().fileError());
             EXPECT_FALSE(store().isSavePresented());
         }
@@ -95,15 +87,8 @@ TEST_P(WriteFailureTest, OldFileAndNewTextSurviveAndTheNextSaveWritesIt) {
         << "no temporary file of a refused save is left behind";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    AllFaults, WriteFailureTest,
-    ::testing::Combine(::testing::Values(SaveFault::ReadOnlyFolder, SaveFault::FileSizeLimit,
-                                         SaveFault::FolderReplacedByFile),
-                       ::testing::Values(Kind::DailyEntry, Kind::LibraryDocument)),
-    [](const ::testing::TestParamInfo<WriteFailureTest::ParamType>& param) {
-        return std::string(testing::faultName(std::get<0>(param.param))) +
-               (std::get<1>(param.param) == Kind::DailyEntry ? "_DailyEntry" : "_LibraryDocument");
-    });
+INSTANTIATE_TEST_SUITE_P(AllFaults, WriteFailureTest, testing::everySaveFaultAndDocument(),
+                         testing::saveFaultCaseName);
 
 // A folder that is merely gone is made again, privately, by the next save;
 // the entries case is covered with the document operations.

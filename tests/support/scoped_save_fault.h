@@ -9,8 +9,11 @@
 #include <QStringList>
 #include <cerrno>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <optional>
 #include <ostream>
+#include <string>
+#include <tuple>
 
 namespace inkwarden::testing {
 
@@ -31,6 +34,27 @@ inline const char* faultName(SaveFault fault) {
 
 inline void PrintTo(SaveFault fault, std::ostream* out) {
     *out << faultName(fault);
+}
+
+// The two kinds of document with a file, which every fault is tried on.
+enum class DocumentKind { DailyEntry, LibraryDocument };
+
+inline void PrintTo(DocumentKind kind, std::ostream* out) {
+    *out << (kind == DocumentKind::DailyEntry ? "DailyEntry" : "LibraryDocument");
+}
+
+// Every fault with every kind of document, for INSTANTIATE_TEST_SUITE_P,
+// with case names such as "FileSizeLimit_DailyEntry".
+inline auto everySaveFaultAndDocument() {
+    return ::testing::Combine(::testing::Values(SaveFault::ReadOnlyFolder, SaveFault::FileSizeLimit,
+                                                SaveFault::FolderReplacedByFile),
+                              ::testing::Values(DocumentKind::DailyEntry, DocumentKind::LibraryDocument));
+}
+
+inline std::string saveFaultCaseName(
+    const ::testing::TestParamInfo<std::tuple<SaveFault, DocumentKind>>& param) {
+    return std::string(faultName(std::get<0>(param.param))) +
+           (std::get<1>(param.param) == DocumentKind::DailyEntry ? "_DailyEntry" : "_LibraryDocument");
 }
 
 // Moves a folder aside and puts a plain file in its place for one scope, so
