@@ -5,10 +5,7 @@
 // opened the file. Run as its own process so each file is measured alone.
 #include "editor/placeholder_text_view.h"
 #include "editor/rich_text_editor.h"
-#include "fakes/manual_clock.h"
-#include "fakes/recording_services.h"
-#include "store/settings_store.h"
-#include "store/writing_store.h"
+#include "fakes/standalone_store.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -53,12 +50,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: document_probe LIBRARY-FILE.rtf\n");
         return 2;
     }
-    ManualClock clock(QDateTime(QDate(2031, 5, 20), QTime(7, 0), Qt::LocalTime));
-    SettingsStore settings(SettingsStore::defaultFilePath());
-    CallLog log;
-    RecordingReminders reminders{log};
-    RecordingFocus focus{log};
-    WritingStore store({clock, settings, reminders, focus});
+    StandaloneStore standalone;
+    WritingStore& store = standalone.store;
     // The widgets' own first-use costs (fonts, styles) belong to start-up.
     {
         RichTextEditor warmUp(store);

@@ -1,10 +1,7 @@
 #include "crash_states.h"
 #include "documents/atomic_file.h"
 #include "documents/rtf/rtf.h"
-#include "fakes/manual_clock.h"
-#include "fakes/recording_services.h"
-#include "store/settings_store.h"
-#include "store/writing_store.h"
+#include "fakes/standalone_store.h"
 #include "support/qt_printers.h"
 #include "support/temp_home.h"
 
@@ -107,14 +104,7 @@ TEST(CrashConsistencyTest, KilledMidSaveLeavesASavedStateAndWholeSettings) {
         EXPECT_TRUE(name == QStringLiteral("Crash story.rtf") || name.startsWith(kLeftoverSavePrefix))
             << name.toStdString();
     QFile(library + u'/' + kLeftoverSavePrefix + QStringLiteral("Xy12ab")).open(QIODevice::WriteOnly);
-    {
-        ManualClock clock;
-        SettingsStore settings(SettingsStore::defaultFilePath());
-        CallLog log;
-        RecordingReminders reminders{log};
-        RecordingFocus focus{log};
-        WritingStore store({clock, settings, reminders, focus});
-    }
+    { StandaloneStore restarted; }
     EXPECT_EQ(left(), QStringList{QStringLiteral("Crash story.rtf")});
 }
 

@@ -5,11 +5,8 @@
 // done. Exits non-zero only when a save fails. With "--background" the store
 // writes on its writer thread, as the program does.
 #include "crash_states.h"
-#include "fakes/manual_clock.h"
-#include "fakes/recording_services.h"
 #include "documents/storage_layout.h"
-#include "store/settings_store.h"
-#include "store/writing_store.h"
+#include "fakes/standalone_store.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -21,13 +18,9 @@ using namespace inkwarden::testing;
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    // Before the daily time, so no session starts while the test runs.
-    ManualClock clock(QDateTime(QDate(2031, 5, 20), QTime(7, 0), Qt::LocalTime));
-    SettingsStore settings(SettingsStore::defaultFilePath());
-    CallLog log;
-    RecordingReminders reminders{log};
-    RecordingFocus focus{log};
-    WritingStore store({clock, settings, reminders, focus});
+    StandaloneStore standalone;
+    WritingStore& store = standalone.store;
+    SettingsStore& settings = standalone.settings;
     const bool background = argc > 1 && qstrcmp(argv[1], "--background") == 0;
     store.setWritesInBackground(background);
 
