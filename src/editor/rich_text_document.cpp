@@ -106,7 +106,7 @@ void loadRichText(QTextDocument& document, const RichText& text) {
 // Runs every keystroke over the whole document, so it avoids the costly
 // parts: each of the document's few formats is converted once, and each
 // block's text is copied once rather than fragment by fragment.
-RichText toRichText(const QTextDocument& document) {
+RichText toRichText(const QTextDocument& document, bool* highlightedLineBreak) {
     RichTextBuilder builder;
     builder.reserve(document.characterCount());
     builder.reserveRuns(document.blockCount() * 2);
@@ -119,8 +119,13 @@ RichText toRichText(const QTextDocument& document) {
         return *found;
     };
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
-        if (block != document.begin())
-            builder.append(u"\n", runFormat(block.charFormatIndex(), [&block] { return block.charFormat(); }));
+        if (block != document.begin()) {
+            const TextRun& separator =
+                runFormat(block.charFormatIndex(), [&block] { return block.charFormat(); });
+            builder.append(u"\n", separator);
+            if (highlightedLineBreak && separator.background)
+                *highlightedLineBreak = true;
+        }
         // Fragments follow one another through the block's text; finding each
         // one's position in the document instead costs a tree walk apiece.
         const QString text = block.text();
@@ -133,14 +138,6 @@ RichText toRichText(const QTextDocument& document) {
         }
     }
     return builder.take();
-}
-
-bool hasHighlightedLineBreak(const QTextDocument& document) {
-    for (QTextBlock block = document.begin().next(); block.isValid(); block = block.next()) {
-        if (block.charFormat().hasProperty(QTextFormat::BackgroundBrush))
-            return true;
-    }
-    return false;
 }
 
 bool removeHighlightsFromLineBreaks(QTextDocument& document) {

@@ -23,12 +23,13 @@ RichText normalizedForEditing(const RichText& text);
 
 // Replaces the document's contents with `text`, as one undo step.
 void loadRichText(QTextDocument& document, const RichText& text);
-RichText toRichText(const QTextDocument& document);
+// With `highlightedLineBreak`, also says whether any paragraph break carries
+// a highlight (found on the same walk, so the keystroke walks the text once).
+RichText toRichText(const QTextDocument& document, bool* highlightedLineBreak = nullptr);
 
 // No paragraph break may carry a highlight: where a separator has a
 // background it is removed and the default text colour restored. Answers
 // whether anything changed.
 bool removeHighlightsFromLineBreaks(QTextDocument& document);
-bool hasHighlightedLineBreak(const QTextDocument& document);
 
 } // namespace inkwarden::editor

@@ -364,19 +364,22 @@ void RichTextEditor::textDidChange() {
         return;
     m_changingText = true;
     QTextDocument& document = *m_textView->document();
+    bool highlightedLineBreak = false;
+    RichText content = editor::toRichText(document, &highlightedLineBreak);
     // Rarely needed now that breaks are made plain; when it is, it joins the
     // edit that caused it, so one undo takes both back.
-    if (editor::hasHighlightedLineBreak(document)) {
+    if (highlightedLineBreak) {
         QTextCursor step(&document);
         step.joinPreviousEditBlock();
         editor::removeHighlightsFromLineBreaks(document);
         step.endEditBlock();
+        content = editor::toRichText(document);
     }
     const QTextCursor caret = m_textView->textCursor();
     if (!caret.hasSelection() && caret.position() >= 1 && caret.atBlockStart())
         plainTypingAttributes();
     m_changingText = false;
-    handBackToStore();
+    m_store.saveEntry(content);
     updateHighlightState();
     m_textView->viewport()->update();
 }
