@@ -170,7 +170,7 @@ def find_program(build, name):
     raise SystemExit(f"mutation: test program {name} was not built")
 
 
-def prepare(repo, work, jobs):
+def prepare(repo, work, jobs, folders):
     scratch = os.path.join(work, "tree")
     build = os.path.join(work, "build")
     files = subprocess.run(["git", "ls-files", "-z"], cwd=repo, check=True, stdout=subprocess.PIPE)
@@ -192,9 +192,15 @@ def prepare(repo, work, jobs):
                      "-DINKWARDEN_WARNINGS_AS_ERRORS=OFF", "-DINKWARDEN_BUILD_BENCHMARKS=OFF"])
     if code != 0:
         raise SystemExit("mutation: configure failed\n" + out)
-    code, out = run(["cmake", "--build", build, "-j", str(jobs)])
+    targets = [t for folder in folders for t in test_programs(scratch, folder)]
+    code, out = run(["cmake", "--build", build, "-j", str(jobs), "--target", *targets])
     if code != 0:
         raise SystemExit("mutation: the unmutated tree does not build\n" + out[-3000:])
+    for program in targets:  # every test must pass before any mutant counts
+        code, out = run([find_program(build, program), "--gtest_brief=1"], timeout=TEST_TIMEOUT,
+                        env=test_env(work))
+        if code != 0:
+            raise SystemExit(f"mutation: {program} fails without a mutant\n" + out[-3000:])
     return scratch, build
 
 
@@ -250,7 +256,7 @@ def main():
             report.flush()
 
     started = time.time()
-    scratch, build = prepare(repo, work, args.jobs)
+    scratch, build = prepare(repo, work, args.jobs, folders)
     env = test_env(work)
     say(f"mutation: {len(mutants)} mutants, seed {args.seed}, tree {repo}")
     scores = collections.defaultdict(collections.Counter)
@@ -277,7 +283,6 @@ def main():
             + (f"  ({by})" if by else ""))
         if result == "survived":
             survivors.append(m)
-    run(["cmake", "--build", build, "-j", str(args.jobs)])  # leave the scratch build unmutated
 
     say("\nscore per folder (killed / killed + survived; stillborn not counted)")
     total = collections.Counter()
