@@ -1,111 +1,137 @@
+#include "documents/atomic_file.h"
+#include "documents/document_names.h"
 #include "documents/storage_layout.h"
+#include "support/file_bytes.h"
+#include "support/scoped_file_size_limit.h"
 #include "support/temp_home.h"
 
 #include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <utime.h>
 
-namespace inkwarden::storage {
+namespace inkwarden {
 namespace {
 
-class StorageLayoutTest : public ::testing::Test {
-protected:
-    QString make(const QString& folder, const QString& name, qint64 modifiedSecondsSinceEpoch = 0) {
-        QDir().mkpath(folder);
-        const QString path = folder + QLatin1Char('/') + name;
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        file.close();
-        if (modifiedSecondsSinceEpoch > 0) {
-            const utimbuf times{modifiedSecondsSinceEpoch, modifiedSecondsSinceEpoch};
-            ::utime(QFile::encodeName(path).constData(), &times);
-        }
-        return path;
-    }
-    QStringList names(const QList<WritingDocument>& documents) {
-        QStringList result;
-        for (const WritingDocument& document : documents)
-            result.append(QFileInfo(document.url.toLocalFile()).fileName() +
-                          (document.isDailyEntry ? QStringLiteral(" (entry)") : QString()));
-        return result;
-    }
+using namespace Qt::StringLiterals;
+using testing::writeBytes;
+
+int modeOf(const QString& path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
+}
+
+TEST(AtomicFileTest, ReplacesTheFileWholeAndPrivatelyOrNotAtAll) {
     testing::TempHome home;
-};
-
-TEST_F(StorageLayoutTest, FoldersFollowXdgDataHome) {
-    EXPECT_EQ(documentsFolder(), home.dataHome() + QStringLiteral("/Inkwarden/Documents"));
-    EXPECT_EQ(entryPath(QStringLiteral("2026-12-05")),
-              home.dataHome() + QStringLiteral("/Inkwarden/Entries/2026-12-05.rtf"));
-    EXPECT_EQ(displayTitle(entryPath(QStringLiteral("2026-12-05")), true),
-              QStringLiteral("Daily writing \u00b7 2026-12-05"));
-    EXPECT_EQ(displayTitle(documentsFolder() + QStringLiteral("/Morning pages 2.rtf"), false),
-              QStringLiteral("Morning pages 2"));
+    const QString root = home.dataHome() + u"/Inkwarden"_s, path = root + u"/Entries/1.rtf"_s;
+    ASSERT_FALSE(writeFileAtomically(path, "old"));
+    EXPECT_TRUE(modeOf(root) == 0700 && modeOf(root + u"/Entries"_s) == 0700);
+    // A chain of links is written through to the file at its end; the links stay.
+    ::chmod(QFile::encodeName(path).constData(), 0644);
+    ASSERT_TRUE(QFile::link(u"Entries/1.rtf"_s, root + u"/link.rtf"_s));
+    ASSERT_TRUE(QFile::link(u"link.rtf"_s, root + u"/outer.rtf"_s));
+    ASSERT_FALSE(writeFileAtomically(root + u"/outer.rtf"_s, "new"));
+    EXPECT_TRUE(testing::bytesOf(path) == "new" && modeOf(path) == 0600 &&
+                QFileInfo(root + u"/outer.rtf"_s).isSymLink());
+    const auto error = [&path] {
+        testing::ScopedFileSizeLimit limit(64);
+        return writeFileAtomically(path, QByteArray(1024, 'x'));
+    }();
+    EXPECT_TRUE(error && error->startsWith(u"Couldn’t write “1.rtf”: "_s));
+    EXPECT_EQ(testing::bytesOf(path), "new");
+    // What a crash mid-save leaves is swept; files that merely look alike stay.
+    for (const QString& name : {kLeftoverSavePrefix + u"a1B2c3"_s, kLeftoverSavePrefix + u"a1B2c"_s,
+                                u"inkwarden-save-a1B2c3"_s})
+        writeBytes(root + u'/' + name, "x");
+    removeLeftoverSaves(root);
+    const auto files = QDir::Files | QDir::Hidden;
+    EXPECT_EQ(QDir(root + u"/Entries"_s).entryList(files), QStringList{u"1.rtf"_s})
+        << "nothing left";
+    EXPECT_EQ(QDir(root).entryList(files, QDir::Name),
+              (QStringList{kLeftoverSavePrefix + u"a1B2c"_s, u"inkwarden-save-a1B2c3"_s,
+                           u"link.rtf"_s, u"outer.rtf"_s}));
 }
 
-TEST_F(StorageLayoutTest, ListsOnlyVisibleRtfFilesNewestFirst) {
-    EXPECT_TRUE(listDocuments().isEmpty()) << "no folders yet";
+TEST(DocumentNamesTest, TypedNamesAndFirstLinesBecomeSafeNamesAndTitles) {
+    const QString flags = u"\U0001F1E9\U0001F1EA"_s.repeated(50),
+                  accents = u"e\u0301"_s.repeated(50);
+    for (const auto& [name, typed, expected] :
+         QList<std::tuple<QString (*)(const QString&), QString, QString>>{
+             {names::cleanDocumentName, u"  Notes: May/June.  \nSecond"_s, u"Notes- May-June"_s},
+             {names::cleanDocumentName, u" .\u2028Behind a line separator"_s, u""_s},
+             {names::cleanDocumentName, u"../../etc/.pass\0wd \U0001F58B"_s,
+              u"-..-etc-.passwd \U0001F58B"_s},
+             {names::suggestedTitle, u""_s, u"Untitled"_s},
+             {names::suggestedTitle, u"\r\n\u2029\u0085  Morning pages \r\nrest"_s,
+              u"Morning pages"_s},
+             {names::suggestedTitle, u"\n   \nText below blanks"_s, u"Untitled"_s},
+             // A person counts an accent or a flag as part of one character.
+             {names::suggestedTitle, accents, accents.first(96)},
+             {names::suggestedTitle, flags, flags.first(48 * 4)}})
+        EXPECT_EQ(name(typed), expected) << typed.toStdString();
+}
+
+TEST(StorageLayoutTest, ListsOpensAndNamesTheRtfFilesOfBothFoldersAndOnlyThose) {
+    testing::TempHome home;
+    EXPECT_TRUE(storage::listDocuments().isEmpty()) << "no folders yet";
+    const QString documents = storage::documentsFolder(), outside = home.path() + u"/secret.rtf"_s;
+    EXPECT_EQ(storage::entryPath(u"1"_s), home.dataHome() + u"/Inkwarden/Entries/1.rtf"_s);
+    const RichText written(u"Plan\nB"_s, {TextRun{0, 6, u"Georgia"_s, 21, false, true, {}, {}}});
+    ASSERT_FALSE(storage::writeDocument(documents + u"/X.RTF"_s, written));
+    for (const QString& path : {documents + u"/c.txt"_s, documents + u"/.notes.rtf"_s,
+                                documents + u"/sub/d.rtf"_s, outside})
+        writeBytes(path, "just some text");
     const qint64 day = 1'765'000'000;
-    make(documentsFolder(), QStringLiteral("a.rtf"), day);
-    make(documentsFolder(), QStringLiteral("b.RTF"), day + 60);
-    make(documentsFolder(), QStringLiteral("c.txt"), day + 120);
-    make(documentsFolder(), QStringLiteral(".notes.rtf"), day + 120);
-    make(documentsFolder() + QStringLiteral("/sub"), QStringLiteral("d.rtf"), day + 120);
-    make(entriesFolder(), QStringLiteral("2026-12-05.rtf"), day);
-    make(entriesFolder(), QStringLiteral("2026-12-06.rtf"), day + 30);
-
-    const QList<WritingDocument> documents = listDocuments();
+    for (const auto& [path, modified] :
+         QList<std::pair<QString, qint64>>{{documents + u"/X.RTF"_s, day + 60},
+                                           {documents + u"/a.rtf"_s, day},
+                                           {storage::entryPath(u"2026-12-05"_s), day},
+                                           {storage::entryPath(u"2026-12-06"_s), day + 30}}) {
+        if (!QFileInfo::exists(path))
+            writeBytes(path, "{\\rtf1 x}");
+        const utimbuf times{modified, modified};
+        ASSERT_EQ(::utime(QFile::encodeName(path).constData(), &times), 0);
+    }
+    QStringList titles;
+    for (const WritingDocument& document : storage::listDocuments())
+        titles.append(storage::displayTitle(document.url.toLocalFile(), document.isDailyEntry));
     // Equal times keep library documents before daily entries.
-    EXPECT_EQ(names(documents),
-              (QStringList{QStringLiteral("b.RTF"), QStringLiteral("2026-12-06.rtf (entry)"),
-                           QStringLiteral("a.rtf"), QStringLiteral("2026-12-05.rtf (entry)")}));
-    EXPECT_EQ(documents.first().modifiedAt, QDateTime::fromSecsSinceEpoch(day + 60, Qt::UTC));
-}
+    EXPECT_EQ(titles, (QStringList{u"X"_s, u"Daily writing · 2026-12-06"_s, u"a"_s,
+                                   u"Daily writing · 2026-12-05"_s}));
+    EXPECT_EQ(storage::listDocuments().first().modifiedAt.toSecsSinceEpoch(), day + 60);
+    const storage::ReadResult read = storage::readDocument(documents + u"/X.RTF"_s);
+    EXPECT_TRUE(read.ok() && read.text == written) << read.error.toStdString();
 
-TEST_F(StorageLayoutTest, OnlyFilesDirectlyInTheTwoFoldersAreOurs) {
-    const QString inside = make(documentsFolder(), QStringLiteral("Plan.rtf"));
-    const QString outside = make(home.path(), QStringLiteral("secret.rtf"));
-    EXPECT_TRUE(isInsideDocumentFolders(inside, true));
-    EXPECT_TRUE(isInsideDocumentFolders(entryPath(QStringLiteral("2026-12-05")), true));
-    EXPECT_FALSE(isInsideDocumentFolders(outside, true));
-    EXPECT_FALSE(
-        isInsideDocumentFolders(documentsFolder() + QStringLiteral("/../../../secret.rtf"), false));
-    EXPECT_FALSE(isInsideDocumentFolders(documentsFolder() + QStringLiteral("/sub/x.rtf"), false));
-    EXPECT_FALSE(isInsideDocumentFolders(documentsFolder() + QStringLiteral("/Plan.txt"), false));
+    // A taken name, even by a dangling link, is never reused.
+    ASSERT_TRUE(QFile::link(u"nowhere"_s, documents + u"/a 2.rtf"_s));
+    EXPECT_EQ(names::uniqueLibraryPath(documents, u"a"_s), documents + u"/a 3.rtf"_s);
+
+    // Only files directly in the two folders are ours; a link only when it leads back in.
+    ASSERT_TRUE(QFile::link(outside, documents + u"/out.rtf"_s));
+    ASSERT_TRUE(QFile::link(u"X.RTF"_s, documents + u"/in.rtf"_s));
+    for (const QString& path :
+         {documents + u"/X.RTF"_s, documents + u"/in.rtf"_s, storage::entryPath(u"new"_s)})
+        EXPECT_TRUE(storage::isInsideDocumentFolders(path, true)) << path.toStdString();
+    EXPECT_TRUE(storage::isInsideDocumentFolders(documents + u"/out.rtf"_s, false))
+        << "ours to remove";
     // Only the normalised form counts: "sub/.." may climb out through a linked folder.
-    EXPECT_FALSE(isInsideDocumentFolders(documentsFolder() + QStringLiteral("/sub/../Plan.rtf"), false));
-    EXPECT_EQ(normalizedPath(documentsFolder() + QStringLiteral("/sub/../Plan.rtf")), inside);
-    EXPECT_FALSE(isInsideDocumentFolders(QStringLiteral("Plan.rtf"), false)) << "relative";
-    EXPECT_TRUE(normalizedPath(QStringLiteral("Plan.rtf")).isEmpty());
-    EXPECT_TRUE(normalizedPath(inside + QChar(u'\0') + QStringLiteral(".rtf")).isEmpty());
+    for (const QString& path :
+         {documents + u"/out.rtf"_s, outside, documents + u"/../../../secret.rtf"_s,
+          documents + u"/sub/d.rtf"_s, documents + u"/c.txt"_s, documents + u"/sub/../a.rtf"_s,
+          u"a.rtf"_s})
+        EXPECT_FALSE(storage::isInsideDocumentFolders(path, true)) << path.toStdString();
+    EXPECT_TRUE(storage::normalizedPath(u"/a\0.rtf"_s).isEmpty()) << "no file system holds a NUL";
 
-    const QString link = documentsFolder() + QStringLiteral("/link.rtf");
-    ASSERT_TRUE(QFile::link(outside, link));
-    EXPECT_FALSE(isInsideDocumentFolders(link, true)) << "a link out must not be followed";
-    EXPECT_TRUE(isInsideDocumentFolders(link, false)) << "the link itself is ours to remove";
-}
-
-TEST_F(StorageLayoutTest, ReadingAPipeFailsAtOnceInsteadOfBlocking) {
-    QDir().mkpath(entriesFolder());
-    const QString fifo = entryPath(QStringLiteral("2026-12-05"));
-    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-    const ReadResult result = readDocument(fifo);
-    EXPECT_FALSE(result.ok());
-    EXPECT_TRUE(result.text.isEmpty());
-}
-
-TEST_F(StorageLayoutTest, ReadErrorsNameTheFile) {
-    const ReadResult missing = readDocument(documentsFolder() + QStringLiteral("/Gone.rtf"));
-    EXPECT_TRUE(missing.error.contains(QStringLiteral("Gone.rtf"))) << missing.error.toStdString();
-    const QString notRtf = make(documentsFolder(), QStringLiteral("Plain.rtf"));
-    QFile file(notRtf);
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("just some text");
-    file.close();
-    EXPECT_FALSE(readDocument(notRtf).ok());
+    // Errors name the file; a pipe under a document's name fails at once instead of blocking.
+    ASSERT_EQ(::mkfifo(QFile::encodeName(documents + u"/Pipe.rtf"_s).constData(), 0600), 0);
+    for (const auto& [name, message] : QList<std::pair<QString, QString>>{
+             {u"Gone.rtf"_s, u"Couldn’t open “Gone.rtf”: "_s}, // then the system's reason
+             {u"c.txt"_s, u"Couldn’t open “c.txt”: This file is not an RTF document."_s},
+             {u"Pipe.rtf"_s, u"“Pipe.rtf” is not a document."_s}}) {
+        const auto [text, error] = storage::readDocument(documents + u'/' + name);
+        EXPECT_TRUE(error.startsWith(message) && text.isEmpty()) << error.toStdString();
+    }
 }
 
 } // namespace
-} // namespace inkwarden::storage
+} // namespace inkwarden
