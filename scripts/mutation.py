@@ -173,7 +173,8 @@ def find_program(build, name):
 def prepare(repo, work, jobs, folders):
     scratch = os.path.join(work, "tree")
     build = os.path.join(work, "build")
-    files = subprocess.run(["git", "ls-files", "-z", "--cached", "--others", "--exclude-standard"], cwd=repo, check=True, stdout=subprocess.PIPE)
+    files = subprocess.run(["git", "ls-files", "-z", "--cached", "--others", "--exclude-standard"],
+                           cwd=repo, check=True, stdout=subprocess.PIPE)
     wanted = set()
     for rel in files.stdout.decode().split("\0"):
         if rel and os.path.isfile(os.path.join(repo, rel)):
