@@ -1,0 +1,258 @@
+#include "app/app_delegate.h"
+#include "app/inkwarden_app.h"
+#include "app/single_instance.h"
+#include "app/termination_signals.h"
+#include "documents/storage_layout.h"
+#include "store/settings_keys.h"
+#include "store/store_harness.h"
+#include "support/scoped_read_only_folder.h"
+#include "support/wait.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMessageBox>
+#include <QSessionManager>
+#include <QTest>
+#include <QTextEdit>
+#include <QThread>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+// The offscreen platform's session manager never lets a program interact and
+// ignores cancel(); the test program's own definitions stand in for a desktop's.
+static bool gMayInteract = false;
+static int gLogoutsCancelled = 0;
+bool QSessionManager::allowsInteraction() {
+    return gMayInteract;
+}
+void QSessionManager::cancel() {
+    ++gLogoutsCancelled;
+}
+
+namespace inkwarden {
+namespace {
+
+using namespace Qt::StringLiterals;
+using testing::waitUntil;
+using testing::writing;
+using Script = QList<std::pair<QString, QString>>; // a question, then the button or key
+
+const QString kSave = u"Save this writing?"_s, kSession = u"End this writing session?"_s;
+const QString kSigterm = u"SIGTERM"_s; // sent instead of an answer
+
+// Answers the open question as a person would when it is the script's next
+// one, with a click on the button named there or with that key; any other
+// question is a failure, and refused.
+void answer(Script& script) {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog || dialog->property("signalled").toBool())
+        return;
+    auto* box = qobject_cast<QMessageBox*>(dialog);
+    const QString question = box ? box->text() : dialog->findChild<QLabel*>()->text();
+    if (script.isEmpty() || script.first().first != question) {
+        ADD_FAILURE() << "asked: " << question.toStdString();
+        return dialog->reject();
+    }
+    const QString button = script.takeFirst().second;
+    if (button == kSigterm && ::kill(::getpid(), SIGTERM) == 0)
+        dialog->setProperty("signalled", true);
+    else if (button == u"Escape"_s || button == u"Return"_s)
+        QTest::keyClick(dialog, button == u"Escape"_s ? Qt::Key_Escape : Qt::Key_Return);
+    for (QAbstractButton* each : dialog->findChildren<QAbstractButton*>())
+        if (each->text() == button)
+            each->click();
+}
+
+QAction* action(QWidget& window, const QString& text) {
+    for (QAction* item : window.findChildren<QAction*>())
+        if (item->text() == text)
+            return item;
+    return nullptr;
+}
+
+QStringList documentFiles() {
+    return QDir(storage::documentsFolder()).entryList(QDir::Files) +
+           QDir(storage::entriesFolder()).entryList(QDir::Files);
+}
+
+// A fresh home whose daily time never starts a session by itself.
+struct QuietHome : testing::TempHome {
+    QuietHome() { settings().setString(keys::kTrackingStartDay, u"9999-12-31"_s); }
+    SettingsStore settings() const { return SettingsStore(SettingsStore::defaultFilePath()); }
+};
+
+enum class Way { Quit, Close, Logout, UnattendedLogout, Sigterm };
+
+TEST(AppTest, EveryWayOutAsksOnlyWhatItMustAndKeepsOrDropsTheWritingAsAnswered) {
+    const QString text = u"Night thoughts\nand more"_s, copy = u"Night thoughts.rtf"_s;
+    const QString cancel = u"Cancel"_s, dontSave = u"Don’t Save"_s, keep = u"Keep Writing"_s;
+    struct Case {
+        Way way;
+        bool session;
+        QString text; // unsaved untitled writing
+        Script script;
+        bool ends; // else the program keeps running with its writing
+        bool kept; // as a library copy named after its first line; else no file at all
+    };
+    const QList<Case> cases = {
+        {Way::Quit, false, text, {{kSave, u"Escape"_s}}, false, false},
+        {Way::Quit, false, text, {{kSave, dontSave}}, true, false},
+        {Way::Quit, false, text, {{kSave, u"Return"_s}}, true, true},
+        {Way::Quit, true, text, {{kSession, u"Escape"_s}}, false, false},
+        {Way::Quit, true, text, {{kSession, u"End and Quit"_s}, {kSave, dontSave}}, true, false},
+        {Way::Quit, true, {}, {{kSession, u"End and Quit"_s}}, true, false},
+        {Way::Close, false, text, {{kSave, cancel}}, false, false},
+        {Way::Close, false, text, {{kSave, dontSave}}, true, false},
+        {Way::Logout, false, text, {{kSave, cancel}}, false, false},
+        {Way::Logout, true, text, {{kSession, keep}}, false, false},
+        {Way::Logout, false, text, {{kSave, dontSave}}, true, false},
+        {Way::UnattendedLogout, true, text, {}, true, true},
+        {Way::Sigterm, true, text, {}, true, true},
+        {Way::Quit, false, text, {{kSave, kSigterm}}, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(&c - cases.data());
+        QuietHome home;
+        gMayInteract = c.way == Way::Logout;
+        gLogoutsCancelled = 0;
+        Script script = c.script;
+        QTimer person;
+        person.callOnTimeout([&] { answer(script); });
+        person.start(5);
+        InkwardenApp app;
+        QMainWindow& window = app.writerWindow();
+        QTimer::singleShot(0, &window, [&] {
+            WritingStore& store = app.store();
+            if (c.session)
+                store.startSession();
+            store.saveEntry(writing(c.text));
+            if (c.way == Way::Quit)
+                action(window, u"Quit"_s)->trigger();
+            else if (c.way == Way::Close)
+                window.close();
+            else if (c.way != Way::Sigterm)
+                Q_EMIT qApp->commitDataRequest(*qApp->findChild<QSessionManager*>());
+            else if (::kill(::getpid(), SIGTERM) == 0)
+                waitUntil([&] { return store.isTerminationApproved(); });
+            if (!store.isTerminationApproved()) {
+                EXPECT_EQ(store.currentContent(), writing(c.text));
+                EXPECT_EQ(store.isSessionActive(), c.session);
+                EXPECT_TRUE(window.isVisible());
+                QCoreApplication::exit(1); // still running
+            } else if (c.way == Way::Logout || c.way == Way::UnattendedLogout) {
+                QCoreApplication::quit(); // the session manager going ahead
+            }
+        });
+        QTimer::singleShot(20000, &window, [] { QCoreApplication::exit(2); });
+        EXPECT_EQ(app.run(), c.ends ? 0 : 1);
+        // The next program's connections are its own.
+        QObject::disconnect(qApp, &QGuiApplication::lastWindowClosed, qApp, nullptr);
+        QObject::disconnect(qApp, &QGuiApplication::commitDataRequest, qApp, nullptr);
+        EXPECT_TRUE(script.isEmpty());
+        EXPECT_EQ(gLogoutsCancelled, c.way == Way::Logout && !c.ends ? 1 : 0);
+        EXPECT_EQ(documentFiles(), c.kept ? QStringList{copy} : QStringList());
+        EXPECT_EQ(storage::readDocument(storage::documentsFolder() + u'/' + copy).text,
+                  c.kept ? writing(c.text) : RichText());
+        // A session ends early, never completed, and only with the program.
+        EXPECT_EQ(home.settings().contains(keys::kSessionEnd), c.session && !c.ends);
+        EXPECT_FALSE(home.settings().contains(keys::kLastCompletedDay));
+    }
+}
+
+TEST(AppTest, TheWriterComesForwardForARunningSessionAndEveryLaterLaunchAndItsMenusWork) {
+    QuietHome home;
+    home.settings().setDate(keys::kSessionEnd, QDateTime::currentDateTimeUtc().addSecs(600));
+    const QString socket = home.path() + u"/inkwarden.socket"_s;
+    // What a crashed instance leaves behind: a socket file nobody listens on.
+    sockaddr_un address = {AF_UNIX, {}};
+    qstrncpy(address.sun_path, QFile::encodeName(socket).constData(), sizeof address.sun_path);
+    const int stale = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    ASSERT_EQ(::bind(stale, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::close(stale);
+    SingleInstance primary(socket);
+    ASSERT_EQ(primary.tryBecomePrimary(), SingleInstance::Launch::Primary);
+    InkwardenApp app;
+    app.takeActivationsFrom(primary);
+    app.showWriter();
+    QMainWindow& window = app.writerWindow();
+    EXPECT_TRUE(waitUntil([&] { return window.isFullScreen(); }));
+
+    EXPECT_FALSE(action(window, u"Start Focus Session"_s)->isEnabled());
+    action(window, u"End Session Early"_s)->trigger();
+    EXPECT_TRUE(waitUntil([&] { return action(window, u"Start Focus Session"_s)->isEnabled(); }));
+    EXPECT_FALSE(action(window, u"End Session Early"_s)->isEnabled());
+    EXPECT_FALSE(app.store().isSessionActive() ||
+                 home.settings().contains(keys::kLastCompletedDay));
+    auto* text = window.findChild<QTextEdit*>();
+    text->setFocus();
+    ASSERT_TRUE(waitUntil([&] { return QApplication::focusWidget() == text; }));
+    text->setPlainText(u"draft"_s);
+    QApplication::clipboard()->clear();
+    action(window, u"Select All"_s)->trigger();
+    action(window, u"Copy"_s)->trigger();
+    EXPECT_EQ(QApplication::clipboard()->text(), u"draft"_s);
+    action(window, u"Browse Files"_s)->trigger();
+    EXPECT_TRUE(app.store().isLibraryPresented());
+
+    for (int launch = 1; launch <= 2; ++launch) {
+        window.hide();
+        EXPECT_EQ(SingleInstance(socket).tryBecomePrimary(), SingleInstance::Launch::HandedOver);
+        EXPECT_TRUE(waitUntil([&] { return window.isVisible(); })) << launch;
+    }
+}
+
+QStringList gWarnings;
+
+// The program writes on a thread of its own, so that a keystroke never waits
+// for the disk; ending must then await the retry's outcome, or a needless
+// second copy is made.
+TEST(AppTest, EndingWithoutAskingWritesAFailedDocumentOnceMoreAndSaysWhenItCannot) {
+    QuietHome home;
+    InkwardenApp app;
+    WritingStore& store = app.store();
+    AppDelegate delegate({});
+    delegate.setStore(&store);
+    store.saveEntry(writing(u"before"_s));
+    ASSERT_TRUE(store.saveToLibrary(u"Plan"_s));
+    {
+        testing::ScopedReadOnlyFolder readOnly(storage::documentsFolder());
+        if (!readOnly.isReadOnly())
+            GTEST_SKIP() << "this file system cannot make a folder read-only for this user";
+        gWarnings.clear();
+        qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& message) {
+            gWarnings.append(message);
+        });
+        store.saveEntry(writing(u"after"_s));
+        EXPECT_FALSE(store.hasUnsavedChanges()) << "the keystroke waited for the disk";
+        EXPECT_FALSE(delegate.endWithoutAsking());
+        EXPECT_EQ(gWarnings.filter(u"could not save"_s).size(), 1);
+    }
+    EXPECT_TRUE(delegate.endWithoutAsking());
+    qInstallMessageHandler(nullptr);
+    EXPECT_EQ(gWarnings.filter(u"could not save"_s).size(), 1) << "said only when it could not";
+    EXPECT_EQ(documentFiles(), QStringList{u"Plan.rtf"_s});
+    EXPECT_EQ(storage::readDocument(storage::documentsFolder() + u"/Plan.rtf"_s).text,
+              writing(u"after"_s));
+}
+
+// Closing the terminal the program runs in (SIGHUP) or ^C must not lose writing either.
+TEST(AppTest, EachTerminationSignalReachesTheMainThread) {
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) {
+        QThread* ranOn = nullptr;
+        TerminationSignals handlers([&] { ranOn = QThread::currentThread(); });
+        ASSERT_TRUE(handlers.isInstalled() && ::kill(::getpid(), signal) == 0);
+        EXPECT_TRUE(waitUntil([&] { return ranOn == QCoreApplication::instance()->thread(); }));
+    }
+}
+
+} // namespace
+} // namespace inkwarden
