@@ -19,6 +19,7 @@ import os
 import random
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import time
@@ -154,10 +155,18 @@ def test_programs(root, folder):
     return sorted(names)
 
 
+def default_signals():
+    # Started under nohup or in the background, this script inherits ignored
+    # SIGHUP and SIGINT; the tests of the program's own signal handling must not.
+    for number in (signal.SIGHUP, signal.SIGINT, signal.SIGTERM, signal.SIGQUIT):
+        signal.signal(number, signal.SIG_DFL)
+
+
 def run(cmd, cwd=None, timeout=None, env=None):
     try:
         done = subprocess.run(cmd, cwd=cwd, timeout=timeout, env=env, stdout=subprocess.PIPE,
-                              stderr=subprocess.STDOUT, text=True, errors="replace")
+                              stderr=subprocess.STDOUT, text=True, errors="replace",
+                              preexec_fn=default_signals)
         return done.returncode, done.stdout
     except subprocess.TimeoutExpired:
         return None, "timed out"
