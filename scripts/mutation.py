@@ -15,6 +15,7 @@ seed and on src/, so two runs over the same src/ try the same mutants.
 
 import argparse
 import collections
+import json
 import os
 import random
 import re
@@ -162,6 +163,14 @@ def default_signals():
         signal.signal(number, signal.SIG_DFL)
 
 
+def locate(lines, mutant):
+    """The index of the mutant's line: where it was, else the nearest line with its text."""
+    if mutant["line"] <= len(lines) and lines[mutant["line"] - 1] == mutant["old"]:
+        return mutant["line"] - 1
+    same = [i for i, line in enumerate(lines) if line == mutant["old"]]
+    return min(same, key=lambda i: abs(i + 1 - mutant["line"])) if same else None
+
+
 def run(cmd, cwd=None, timeout=None, env=None):
     try:
         done = subprocess.run(cmd, cwd=cwd, timeout=timeout, env=env, stdout=subprocess.PIPE,
@@ -243,11 +252,22 @@ def main():
     parser.add_argument("--report", default="", help="also write the report here")
     parser.add_argument("--jobs", type=int, default=2)
     parser.add_argument("--list", action="store_true", help="print the sample and stop")
+    parser.add_argument("--save-sample", default="", help="write the sample to this JSON file")
+    parser.add_argument("--sample", default="",
+                        help="try the mutants of a saved sample instead of drawing one, found "
+                             "by their line's text where src/ has moved since")
     args = parser.parse_args()
 
     repo = subprocess.run(["git", "rev-parse", "--show-toplevel"], check=True, text=True,
                           stdout=subprocess.PIPE).stdout.strip()
-    mutants = sample(all_sites(repo), args.mutants, args.seed)
+    if args.sample:
+        with open(args.sample, encoding="utf-8") as f:
+            mutants = json.load(f)
+    else:
+        mutants = sample(all_sites(repo), args.mutants, args.seed)
+    if args.save_sample:
+        with open(args.save_sample, "w", encoding="utf-8") as f:
+            json.dump(mutants, f, indent=1)
     folders = args.folders.split(",")
     ids = {int(i) for i in args.ids.split(",") if i}
     mutants = [m for m in mutants if m["file"].split("/")[1] in folders and (not ids or m["id"] in ids)]
@@ -279,7 +299,11 @@ def main():
         with open(path, encoding="utf-8") as f:
             original = f.read()
         lines = original.split("\n")
-        lines[m["line"] - 1] = m["new"]
+        at = locate(lines, m)
+        if at is None:
+            say(f"#{m['id']:<4} gone      {m['file']}:{m['line']} (that line is no longer there)")
+            continue
+        lines[at] = m["new"]
         with open(path, "w", encoding="utf-8") as f:
             f.write("\n".join(lines))
         try:
