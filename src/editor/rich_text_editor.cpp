@@ -181,6 +181,10 @@ void RichTextEditor::loadContent() {
     QTextDocument* document = m_textView->document();
     document->setUndoRedoEnabled(false);
     editor::loadRichText(*document, editor::normalizedForEditing(m_store.currentContent()));
+    // A caret that Qt places anew in an empty text (select all, Ctrl+End)
+    // types in the first block's format: the base font, not no font at all.
+    if (document->isEmpty())
+        QTextCursor(document).setBlockCharFormat(fontFormat(m_store.fontName(), kBaseFontSize));
     document->setUndoRedoEnabled(true);
     // A document opens at its beginning, as in other editors. Left at the end
     // (where loading leaves it), showing it would first lay out every page.
