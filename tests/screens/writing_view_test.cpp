@@ -1,205 +1,297 @@
 #include "documents/storage_layout.h"
+#include "editor/highlight_palette.h"
 #include "editor/placeholder_text_view.h"
-#include "editor/rich_text_editor.h"
+#include "screens/daily_session_menu.h"
+#include "screens/glyphs.h"
 #include "screens/highlight_picker_popup.h"
+#include "screens/library_view.h"
 #include "screens/toolbar_hover.h"
 #include "screens/writing_view.h"
 #include "store/settings_keys.h"
 #include "store/store_harness.h"
 #include "support/rich_text_printer.h"
+#include "support/scoped_file_size_limit.h"
 
-#include <QAbstractButton>
 #include <QApplication>
 #include <QLabel>
+#include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QTest>
-#include <QTextCursor>
-#include <QToolButton>
 #include <gtest/gtest.h>
 
 namespace inkwarden {
 namespace {
 
+using namespace Qt::Literals::StringLiterals;
 using testing::localTime;
 using testing::writing;
 
-// The writing screen over an idle store, shown offscreen.
-class WritingViewTest : public ::testing::Test {
+const QColor kButter = HighlightPalette::color(u"Butter"_s),
+             kSky = HighlightPalette::color(u"Sky"_s);
+
+// The writing screen in a window over an idle store, in United States
+// English, driven as a person would; the library sheet is the one its Files
+// button opens.
+class ScreensTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
         h.clock.set(localTime(2026, 12, 7, 11, 0));
-        h.defaults().setString(keys::kLastScheduledDay, QStringLiteral("2026-12-07"));
+        h.defaults().setString(keys::kLastScheduledDay, u"2026-12-07"_s);
         h.start();
-        view = std::make_unique<WritingView>(*h.store);
+        view = new WritingView(*h.store, &window);
         view->resize(952, 780);
-        view->show();
+        window.resize(952, 780);
+        window.show();
         settle();
     }
-    void settle() {
+    static void settle() {
         for (int turn = 0; turn < 3; ++turn)
             QCoreApplication::processEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
-    QAbstractButton* button(const QString& accessibleName) {
-        for (QAbstractButton* each : view->findChildren<QAbstractButton*>())
-            if (each->accessibleName() == accessibleName && each->isVisibleTo(view.get()))
+    // The visible widget of that kind with that text or accessible name.
+    template <typename Widget = QAbstractButton>
+    static Widget* find(QWidget* in, const QString& name) {
+        for (Widget* each : in->findChildren<Widget*>())
+            if ((each->accessibleName() == name || each->property("text") == name) &&
+                each->isVisibleTo(in))
                 return each;
         return nullptr;
     }
-    void select(int from, int to) {
-        QTextEdit& text = view->editor()->textView();
-        QTextCursor cursor = text.textCursor();
-        cursor.setPosition(from);
-        cursor.setPosition(to, QTextCursor::KeepAnchor);
-        text.setTextCursor(cursor);
+    QList<QMessageBox*> alerts() { return window.findChildren<QMessageBox*>(); }
+    // A library document last changed on that day of December.
+    QUrl write(const QString& name, int day, const RichText& text = writing(u"text"_s)) {
+        const QString path = storage::documentsFolder() + u'/' + name + u".rtf"_s;
+        EXPECT_FALSE(storage::writeDocument(path, text));
+        QFile file(path);
+        EXPECT_TRUE(
+            file.open(QIODevice::Append) &&
+            file.setFileTime(localTime(2026, 12, day, 21, 30), QFileDevice::FileModificationTime));
+        return QUrl::fromLocalFile(path);
     }
-    void typeIntoEditor(const QString& text) {
-        QTest::keyClicks(&view->editor()->textView(), text);
+    PlaceholderTextView& text() { return view->editor()->textView(); }
+    ToolbarHoverButton& toggle() {
+        return *static_cast<ToolbarHoverButton*>(view->highlightToggle());
+    }
+    void type(const QString& typed) {
+        text().moveCursor(QTextCursor::End);
+        QTest::keyClicks(&text(), typed);
         settle();
+    }
+    LibraryView& library() {
+        settle();
+        if (!window.findChild<LibraryView*>())
+            find(view, u"Files"_s)->click();
+        settle();
+        return *window.findChild<LibraryView*>();
+    }
+    QListWidget& list() { return *library().findChild<QListWidget*>(); }
+    QToolButton* trash(const QString& name) {
+        return find<QToolButton>(&library(), u"Delete "_s + name);
     }
 
     testing::StoreHarness h;
-    std::unique_ptr<WritingView> view;
+    QWidget window;
+    WritingView* view = nullptr;
 };
 
-TEST_F(WritingViewTest, CompactRowBelow850Points) {
-    for (const auto& [width, compact] :
-         {std::pair(849, true), std::pair(850, false), std::pair(700, true)}) {
+// Narrow, the font chooser shows only its symbol; Start becomes the
+// countdown, which follows the store's clock.
+TEST_F(ScreensTest, RowFollowsTheWidthAndTheSession) {
+    for (const auto& [width, named] : {std::pair(849, false), std::pair(850, true)}) {
         view->resize(width, 600);
         settle();
-        EXPECT_EQ(view->isCompact(), compact) << width;
-        EXPECT_EQ(view->rowSpacing(), compact ? 7 : 9) << width;
-        const QList<QLabel*> labels = view->findChildren<QLabel*>();
-        const bool nameShown = std::any_of(labels.begin(), labels.end(), [&](QLabel* label) {
-            return label->text() == QStringLiteral("Georgia") && label->isVisibleTo(view.get());
-        });
-        EXPECT_EQ(nameShown, !compact) << width;
+        EXPECT_EQ(find<QLabel>(view, u"Georgia"_s) != nullptr, named) << width;
     }
-}
-
-TEST_F(WritingViewTest, RowFollowsTheStoreLive) {
-    ASSERT_NE(button(QStringLiteral("Start")), nullptr);
-    button(QStringLiteral("Start"))->click();
-    settle();
-    EXPECT_TRUE(h.store->isSessionActive());
-    EXPECT_EQ(button(QStringLiteral("Start")), nullptr);
+    find(view, u"Start"_s)->click();
     h.tickAt(localTime(2026, 12, 7, 11, 5));
     settle();
-    EXPECT_EQ(view->sessionControl()->accessibleName(), QStringLiteral("600 seconds remaining"));
-    EXPECT_EQ(qobject_cast<QLabel*>(view->sessionControl())->text(), QStringLiteral("10:00"));
-
-    h.store->setFontName(QStringLiteral("Menlo"));
-    settle();
-    const QList<QLabel*> labels = view->findChildren<QLabel*>();
-    EXPECT_TRUE(std::any_of(labels.begin(), labels.end(), [](QLabel* label) {
-        return label->text() == QStringLiteral("Menlo");
-    }));
+    EXPECT_FALSE(find(view, u"Start"_s));
+    EXPECT_EQ(view->sessionControl()->accessibleName(), u"600 seconds remaining"_s);
+    EXPECT_EQ(qobject_cast<QLabel*>(view->sessionControl())->text(), u"10:00"_s);
 }
 
-TEST_F(WritingViewTest, HighlightToggleShowsAndActsOnTheColourUnderTheCaret) {
-    typeIntoEditor(QStringLiteral("one two"));
-    EXPECT_EQ(view->highlightToggle()->accessibleName(), QStringLiteral("Highlight text"));
-    select(4, 7);
-    view->highlightToggle()->click(); // paints the selected colour, Butter
+// A family chosen in the font chooser is kept for the next start, goes on
+// the text and is named in the row.
+TEST_F(ScreensTest, ChoosingAFontStoresItAndSetsItOnTheText) {
+    type(u"words"_s);
+    auto* chooser = find<QToolButton>(view, u"Choose writing font"_s);
+    ASSERT_TRUE(chooser && chooser->menu());
+    for (QAction* action : chooser->menu()->actions())
+        if (action->text() == u"Menlo"_s)
+            action->trigger();
     settle();
-    EXPECT_EQ(h.store->currentContent().runs().value(1).background, qRgb(0xFF, 0xCC, 0x47));
-    select(5, 5);
-    settle();
-    EXPECT_EQ(view->highlightToggle()->accessibleName(), QStringLiteral("Remove highlight"));
-    EXPECT_EQ(view->highlightToggle()->toolTip(), QStringLiteral("Remove highlight"));
-    EXPECT_EQ(static_cast<ToolbarHoverButton*>(view->highlightToggle())->backdrop(),
-              QColor(0xFF, 0xCC, 0x47))
-        << "the word's colour behind the symbol";
-    view->highlightToggle()->click(); // removes it
-    settle();
-    EXPECT_EQ(h.store->currentContent().runs().size(), 1);
-    EXPECT_FALSE(static_cast<ToolbarHoverButton*>(view->highlightToggle())->backdrop());
-    EXPECT_EQ(view->highlightToggle()->accessibleName(), QStringLiteral("Highlight text"));
+    EXPECT_EQ(h.defaults().string(keys::kFontName), u"Menlo"_s);
+    EXPECT_EQ(h.store->currentContent().runs().value(0).fontFamily, u"Menlo"_s);
+    EXPECT_TRUE(find<QLabel>(view, u"Menlo"_s));
 }
 
-TEST_F(WritingViewTest, ChoosingSkyClosesThePickerAndHighlightsTheSelection) {
-    typeIntoEditor(QStringLiteral("sky words"));
-    select(0, 3);
+// The highlight toggle paints the selected colour, or shows the one under
+// the caret and clears it; it starts over with each new or opened document.
+TEST_F(ScreensTest, HighlightToggleFollowsTheCaretAndEachNewDocument) {
+    type(u"two"_s);
+    QTest::keyClick(&text(), Qt::Key_A, Qt::ControlModifier);
+    toggle().click();
+    settle();
+    EXPECT_EQ(h.store->currentContent().runs(), writing(u"two"_s, 3).runs());
+    QTest::keyClick(&text(), Qt::Key_End);
+    EXPECT_EQ(toggle().accessibleName(), u"Remove highlight"_s);
+    EXPECT_EQ(toggle().backdrop(), kButter) << "the word's colour behind the symbol";
+    h.prompts.leaveAnswers = {{DocumentPrompts::LeaveChoice::DontSave, {}}};
+    ASSERT_TRUE(h.store->newDocument());
+    settle();
+    EXPECT_EQ(toggle().accessibleName(), u"Highlight text"_s) << "a new document";
+    EXPECT_FALSE(toggle().backdrop());
+    ASSERT_TRUE(h.store->openDocument(write(u"Marked"_s, 6, writing(u"marked rest"_s, 6))));
+    settle();
+    EXPECT_EQ(toggle().accessibleName(), u"Remove highlight"_s) << "opened at a highlight";
+    toggle().click();
+    settle();
+    EXPECT_EQ(h.store->currentContent(), writing(u"marked rest"_s));
+}
+
+// Choosing Sky closes the picker, highlights the selection at once and
+// rings Sky the next time; a swatch shows its colour.
+TEST_F(ScreensTest, ChoosingASwatchHighlightsTheSelection) {
+    type(u"sky"_s);
+    QTest::keyClick(&text(), Qt::Key_A, Qt::ControlModifier);
     view->colorPicker()->click();
-    ASSERT_TRUE(view->highlightPicker()->isVisible());
-    auto* sky = view->highlightPicker()->findChild<QAbstractButton*>(QStringLiteral("Sky"));
-    ASSERT_NE(sky, nullptr);
-    EXPECT_EQ(sky->accessibleName(), QStringLiteral("Sky highlight"));
+    auto* sky = find(view->highlightPicker(), u"Sky highlight"_s);
+    ASSERT_TRUE(sky);
+    EXPECT_EQ(sky->grab().toImage().pixelColor(sky->rect().center()), kSky);
     sky->click();
     settle();
     EXPECT_FALSE(view->highlightPicker()->isVisible());
-    EXPECT_EQ(view->selectedHighlight(), QStringLiteral("Sky"));
-    EXPECT_EQ(h.store->currentContent().runs().first().background, qRgb(0x6E, 0xB5, 0xFF));
+    EXPECT_EQ(h.store->currentContent().runs().value(0).background, kSky.rgb());
     view->colorPicker()->click();
-    EXPECT_EQ(view->highlightPicker()->selected(), QStringLiteral("Sky")) << "ringed next time";
+    EXPECT_EQ(view->highlightPicker()->selected(), u"Sky"_s);
 }
 
-TEST_F(WritingViewTest, SaveWritesALibraryDocumentAndOtherwiseOpensTheSheet) {
-    typeIntoEditor(QStringLiteral("draft"));
-    button(QStringLiteral("Save"))->click();
-    settle();
-    EXPECT_TRUE(h.store->isSavePresented());
-    QWidget* sheet = QApplication::activeModalWidget();
-    ASSERT_NE(sheet, nullptr);
-    sheet->close();
-    settle();
-    EXPECT_FALSE(h.store->isSavePresented());
-
-    ASSERT_TRUE(h.store->saveToLibrary(QStringLiteral("Plan")));
-    const QString path = storage::documentsFolder() + QStringLiteral("/Plan.rtf");
-    QFile::remove(path);
-    button(QStringLiteral("Save"))->click();
-    settle();
-    EXPECT_FALSE(h.store->isSavePresented());
-    EXPECT_EQ(storage::readDocument(path).text.text(), QStringLiteral("draft"));
-}
-
-TEST_F(WritingViewTest, FileErrorAlertShowsTheMessageAndOkClearsIt) {
-    h.store->setFileError(QStringLiteral("Couldn’t write “Plan.rtf”: File too large"));
-    settle();
-    auto* alert = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    ASSERT_NE(alert, nullptr);
-    EXPECT_EQ(alert->text(), QStringLiteral("Couldn’t save"));
-    EXPECT_EQ(alert->informativeText(),
-              QStringLiteral("Couldn’t write “Plan.rtf”: File too large"));
-    alert->button(QMessageBox::Ok)->click();
-    settle();
-    EXPECT_FALSE(h.store->fileError());
-}
-
-TEST_F(WritingViewTest, NewRevisionReplacesTheEditorAndKeepsTheChosenColour) {
-    view->chooseHighlight(QStringLiteral("Blush"));
-    QPointer<RichTextEditor> before = view->editor();
-    h.store->newDocument();
-    settle();
-    EXPECT_TRUE(before.isNull()) << "the old editor is gone";
-    EXPECT_NE(view->editor(), nullptr);
-    EXPECT_EQ(view->selectedHighlight(), QStringLiteral("Blush"));
-}
-
-TEST_F(WritingViewTest, SymbolsFollowADarkPalette) {
-    auto* bold = view->findChild<QToolButton*>(QStringLiteral("bold"));
-    ASSERT_NE(bold, nullptr);
-    const auto darkestPixel = [&] {
-        const QImage image = bold->icon().pixmap(QSize(16, 16)).toImage();
-        int lightest = 0;
-        for (int y = 0; y < image.height(); ++y)
-            for (int x = 0; x < image.width(); ++x)
-                if (image.pixelColor(x, y).alpha() > 200)
-                    lightest = std::max(lightest, image.pixelColor(x, y).lightness());
-        return lightest;
-    };
-    EXPECT_LT(darkestPixel(), 80) << "dark symbols on a light palette";
+// On a dark palette the symbols are drawn light, and the row lies on the
+// text background.
+TEST_F(ScreensTest, SymbolsFollowThePalette) {
     QPalette dark = view->palette();
     dark.setColor(QPalette::WindowText, Qt::white);
-    dark.setColor(QPalette::Window, QColor(30, 30, 30));
+    dark.setColor(QPalette::Base, QColor(40, 40, 40));
     view->setPalette(dark);
-    EXPECT_GT(darkestPixel(), 200) << "light symbols on a dark palette";
-    const QList<QLabel*> labels = view->findChildren<QLabel*>();
-    const auto daily = std::find_if(labels.begin(), labels.end(), [](QLabel* label) {
-        return label->text() == QStringLiteral("Daily");
+    settle();
+    EXPECT_EQ(view->findChild<QToolButton*>(u"bold"_s)->icon().pixmap(16).toImage(),
+              glyph(u"bold"_s, Qt::white).pixmap(16).toImage());
+    EXPECT_GT(find<QLabel>(view, u"Daily"_s)->palette().color(QPalette::WindowText).lightness(),
+              200);
+    EXPECT_EQ(window.grab().toImage().pixelColor(view->width() / 2, 2), QColor(40, 40, 40));
+}
+
+// While every save of an open document fails, typing brings one alert that
+// names the file, and the text stays; with saves working again the next
+// keystroke writes it all.
+TEST_F(ScreensTest, AFailingSaveShowsOneAlertAndKeepsTheText) {
+    const QUrl url = write(u"Plan"_s, 4);
+    ASSERT_TRUE(h.store->openDocument(url));
+    settle();
+    std::optional<testing::ScopedFileSizeLimit> refused(std::in_place, 64);
+    type(u" "_s);
+    ASSERT_EQ(alerts().size(), 1);
+    EXPECT_EQ(alerts()[0]->text(), u"Couldn’t save"_s);
+    EXPECT_TRUE(alerts()[0]->informativeText().contains(u"“Plan.rtf”"_s));
+    type(u"and more"_s);
+    refused.reset();
+    EXPECT_EQ(alerts().size(), 1) << "one alert for many refused keystrokes";
+    EXPECT_EQ(text().toPlainText(), u"text and more"_s);
+    alerts()[0]->button(QMessageBox::Ok)->click();
+    type(u"."_s);
+    EXPECT_EQ(storage::readDocument(url.toLocalFile()).text.text(), u"text and more."_s);
+}
+
+// The library lists newest first, each row with its symbol. With nothing
+// selected the first arrow key selects the current row rather than skip it,
+// and Return opens the current row, which then starts selected; the trash
+// and Show in Finder follow the selection; deleting asks first, with Cancel
+// the default; a double-click opens a row.
+TEST_F(ScreensTest, LibraryListsOpensRevealsAndDeletes) {
+    const QUrl plan = write(u"Plan"_s, 4), notes = write(u"Notes"_s, 5);
+    ASSERT_EQ(list().count(), 2);
+    EXPECT_EQ(list().item(0)->text(), u"Notes"_s);
+    for (int row = 0; row < 2; ++row)
+        EXPECT_FALSE(list().itemWidget(list().item(row))->findChild<QLabel*>()->pixmap().isNull());
+    EXPECT_FALSE(find(&library(), u"Open"_s)->isEnabled()) << "the untitled document is open";
+    list().setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    QTest::keyClick(&list(), Qt::Key_Down);
+    EXPECT_EQ(list().selectedItems().value(0), list().item(0)) << "not the second row";
+    library().close();
+    list().setCurrentRow(1, QItemSelectionModel::NoUpdate);
+    QTest::keyClick(&list(), Qt::Key_Return);
+    settle();
+    ASSERT_EQ(h.store->currentDocumentURL(), plan) << "Return opens the current row";
+    EXPECT_FALSE(h.store->isLibraryPresented());
+    EXPECT_EQ(library().selection(), plan);
+    EXPECT_EQ(trash(u"Plan"_s)->toolTip(), u"Delete Plan"_s);
+    list().setCurrentRow(0);
+    EXPECT_FALSE(trash(u"Plan"_s));
+    QList<QUrl> revealed;
+    library().setRevealFunction([&](const QUrl& url) { revealed.append(url); });
+    find(&library(), u"Show in Finder"_s)->click();
+    EXPECT_EQ(revealed, QList<QUrl>{notes});
+
+    QStringList asked; // each alert's message and default button; answered Cancel, then Delete
+    library().setAskFunction([&](QMessageBox& box) {
+        asked.append(box.informativeText() + u" | "_s + box.defaultButton()->text());
+        for (QAbstractButton* button : box.buttons())
+            if (button->text() == (asked.size() == 1 ? u"Cancel"_s : u"Delete Permanently"_s))
+                return button;
+        return static_cast<QAbstractButton*>(nullptr);
     });
-    ASSERT_NE(daily, labels.end());
-    EXPECT_GT((*daily)->palette().color(QPalette::WindowText).lightness(), 200);
+    list().setCurrentRow(1);
+    for (const bool kept : {true, false}) {
+        QTest::mouseClick(trash(u"Plan"_s), Qt::LeftButton);
+        settle();
+        EXPECT_EQ(QFile::exists(plan.toLocalFile()), kept);
+    }
+    EXPECT_TRUE(asked.value(0).startsWith(u"\u201CPlan\u201D will be deleted permanently"_s));
+    EXPECT_TRUE(asked.value(0).endsWith(u" | Cancel"_s));
+    EXPECT_FALSE(h.store->currentDocumentURL()) << "the open document gave way to an empty one";
+    QTest::mouseClick(list().itemWidget(list().item(0)), Qt::LeftButton);
+    QTest::mouseDClick(list().itemWidget(list().item(0)), Qt::LeftButton);
+    settle();
+    EXPECT_EQ(h.store->currentDocumentURL(), notes);
+}
+
+// The daily time is edited in a menu from the row, and the row shows it.
+TEST_F(ScreensTest, DailyTimeIsEditedFromTheRow) {
+    auto* control = view->findChild<DailySessionMenu*>();
+    QTest::mouseClick(control, Qt::LeftButton);
+    EXPECT_EQ(control->timeEditor()->time(), QTime(9, 0));
+    control->timeEditor()->setTime(QTime(21, 45));
+    settle();
+    EXPECT_EQ(std::pair(h.store->scheduleHour(), h.store->scheduleMinute()), std::pair(21ll, 45ll));
+    EXPECT_EQ(control->text(), u"9:45 PM"_s);
+}
+
+// Each symbol draws black, or in the colour it is given in exactly the same
+// shape.
+TEST(Glyphs, TintedSymbolsKeepTheirShape) {
+    const QColor tint(0x33, 0x99, 0xEE);
+    for (const char* name :
+         {"text.format", "chevron", "bold", "italic", "highlighter", "plus", "trash", "document"}) {
+        SCOPED_TRACE(name);
+        const QImage own = glyph(QLatin1String(name)).pixmap(16).toImage();
+        const QImage tinted = glyph(QLatin1String(name), tint).pixmap(16).toImage();
+        EXPECT_EQ(tinted.convertToFormat(QImage::Format_Alpha8),
+                  own.convertToFormat(QImage::Format_Alpha8));
+        int solid = 0, matching = 0;
+        for (int y = 0; y < 16; ++y) {
+            for (int x = 0; x < 16; ++x) {
+                solid += own.pixelColor(x, y).alpha() == 255;
+                matching +=
+                    own.pixelColor(x, y) == QColor(Qt::black) && tinted.pixelColor(x, y) == tint;
+            }
+        }
+        EXPECT_EQ(matching, solid);
+        EXPECT_GT(solid, 0);
+    }
 }
 
 } // namespace
