@@ -1,0 +1,182 @@
+#include "services/focus_service.h"
+#include "services/linux/file_manager_viewer.h"
+#include "services/linux/freedesktop_notifications.h"
+#include "services/linux/logind_wake_notifier.h"
+#include "services/linux/mpris_players.h"
+#include "services/linux/qt_window_system.h"
+#include "support/private_bus.h"
+#include "support/qt_printers.h"
+#include "support/wait.h"
+
+#include <QDBusArgument>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusVariant>
+#include <QDBusVirtualObject>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+#include <list>
+
+// The desktop's services as they answer on a private bus.
+
+namespace inkwarden {
+namespace {
+
+// A desktop service owning `name` on a connection of its own, at the object
+// path the name gives. `answer` sees each call and gives the reply's
+// arguments, or nothing to leave the call unanswered.
+class FakeService final : public QDBusVirtualObject {
+public:
+    using Answer = std::function<std::optional<QVariantList>(const QDBusMessage& call)>;
+    FakeService(testing::PrivateBus& bus, const QString& name, Answer answer = {})
+        : m_connection(bus.connect(name))
+        , m_path(QLatin1Char('/') +
+                 name.section(QLatin1Char('.'), 0, 2).replace(QLatin1Char('.'), QLatin1Char('/')))
+        , m_answer(std::move(answer)) {
+        m_connection.registerVirtualObject(m_path, this);
+        EXPECT_TRUE(m_connection.registerService(name));
+    }
+    QString introspect(const QString&) const override { return {}; }
+    bool handleMessage(const QDBusMessage& call, const QDBusConnection&) override {
+        if (const std::optional<QVariantList> reply = m_answer ? m_answer(call) : std::nullopt)
+            m_connection.send(call.createReply(*reply));
+        return true;
+    }
+    void emitSignal(const QString& interface, const QString& member,
+                    const QVariantList& arguments) {
+        QDBusMessage signal = QDBusMessage::createSignal(m_path, interface, member);
+        signal.setArguments(arguments);
+        m_connection.send(signal);
+    }
+
+private:
+    QDBusConnection m_connection;
+    QString m_path;
+    Answer m_answer;
+};
+
+// The server answers in order, so once this answer is in, whatever it sent
+// before has been handled too.
+std::optional<bool> availability(FreedesktopNotifications& notifications) {
+    std::optional<bool> answer;
+    notifications.checkAvailable([&](bool available) { answer = available; });
+    testing::waitUntil([&] { return answer.has_value(); });
+    return answer;
+}
+
+TEST(DesktopBus, NotificationsShowRemindersAndReportAClickOnOneOfOurs) {
+    testing::PrivateBus bus;
+    FreedesktopNotifications notifications(bus.connect(QStringLiteral("client")));
+    EXPECT_EQ(availability(notifications), false) << "no notification server";
+    const QString name = QStringLiteral("org.freedesktop.Notifications");
+    QList<QVariantList> notified;
+    FakeService server(bus, name, [&](const QDBusMessage& call) {
+        if (call.member() == QLatin1String("Notify"))
+            notified.append(call.arguments());
+        return QVariantList{uint(40 + notified.size())}; // ids from 41
+    });
+    const QString body = QStringLiteral("It\u2019s time for your writing session.");
+    for (int each = 0; each < 2; ++each)
+        notifications.deliver({QStringLiteral("writing-start"), QStringLiteral("Inkwarden"), body,
+                               true, DailyTrigger{9, 0}});
+    EXPECT_EQ(availability(notifications), true); // and both ids are in
+    EXPECT_EQ(notified.value(0).value(1).toUInt(), 0u) << "replaces no other notification";
+    EXPECT_EQ(notified.value(0).value(4).toString(), body);
+    EXPECT_TRUE(notified.value(0).value(5).toStringList().contains(QStringLiteral("default")));
+    EXPECT_TRUE(
+        qdbus_cast<QVariantMap>(notified.value(0).value(6)).contains(QStringLiteral("sound-name")));
+
+    QSignalSpy activated(&notifications, &NotificationDelivery::activated);
+    const auto send = [&](const char* member, uint id, const QVariant& detail) {
+        server.emitSignal(name, QLatin1String(member), {id, detail});
+    };
+    send("ActionInvoked", 41, QStringLiteral("default"));
+    send("NotificationClosed", 41, 2u);
+    send("ActionInvoked", 41, QStringLiteral("default"));
+    send("ActionInvoked", 42, QStringLiteral("other"));
+    send("ActionInvoked", 999, QStringLiteral("default"));
+    EXPECT_EQ(availability(notifications), true);
+    EXPECT_EQ(activated.count(), 1) << "a closed notification, another action or another "
+                                       "application's notification activates nothing";
+    send("ActionInvoked", 42, QStringLiteral("default"));
+    EXPECT_TRUE(activated.wait(5000));
+}
+
+// A session start asks every player, then pauses the playing ones in
+// bus-name order: one that never answers costs one timeout, and an empty
+// answer counts as not playing.
+TEST(DesktopBus, ASessionPausesThePlayingPlayers) {
+    testing::PrivateBus bus;
+    QStringList log;
+    std::list<FakeService> players;
+    const auto player = [&](char name, const char* status) {
+        players.emplace_back(
+            bus, QStringLiteral("org.mpris.MediaPlayer2.") + QLatin1Char(name),
+            [&log, name, status](const QDBusMessage& call) -> std::optional<QVariantList> {
+                log.append(call.member() + QLatin1Char(' ') + QLatin1Char(name));
+                if (!status)
+                    return std::nullopt;
+                if (!*status || call.member() == QLatin1String("Pause"))
+                    return QVariantList();
+                return QVariantList{QVariant::fromValue(QDBusVariant(QString::fromLatin1(status)))};
+            });
+    };
+    player('a', nullptr);
+    player('b', "");
+    player('c', "Playing");
+    player('d', "Playing");
+
+    MprisPlayers music(bus.connect(QStringLiteral("inkwarden")), 500);
+    QtWindowSystem windows;
+    FocusService focus(windows, music);
+    focus.begin();
+    ASSERT_TRUE(testing::waitUntil([&] { return log.size() == 6; }));
+    std::sort(log.begin(), log.begin() + 4); // the questions reach the players in any order
+    EXPECT_EQ(log.join(QLatin1Char(',')),
+              QStringLiteral("Get a,Get b,Get c,Get d,Pause c,Pause d"));
+}
+
+// The file is selected in the file manager; without one, its folder opens.
+TEST(DesktopBus, AFileIsShownInTheFileManagerOrElseItsFolderOpens) {
+    testing::PrivateBus bus;
+    QList<QUrl> opened;
+    FileManagerViewer viewer(bus.connect(QStringLiteral("viewer")),
+                             [&](const QUrl& folder) { opened.append(folder); });
+    viewer.showFile(QStringLiteral("/data/Inkwarden/Entries/2026-12-07.rtf"));
+    ASSERT_TRUE(testing::waitUntil([&] { return !opened.isEmpty(); }));
+    EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(QStringLiteral("/data/Inkwarden/Entries"))});
+
+    QStringList shown;
+    FakeService manager(bus, QStringLiteral("org.freedesktop.FileManager1"),
+                        [&](const QDBusMessage& call) {
+                            shown += call.arguments().value(0).toStringList();
+                            return QVariantList();
+                        });
+    viewer.showFile(QStringLiteral("/home/someone/My plan #1.rtf"));
+    ASSERT_TRUE(testing::waitUntil([&] { return viewer.children().isEmpty(); }));
+    EXPECT_EQ(shown, QStringList{QStringLiteral("file:///home/someone/My plan %231.rtf")});
+    EXPECT_EQ(opened.size(), 1) << "no folder when the file manager answers";
+}
+
+// Reminders are checked again on waking, not when the machine goes to sleep.
+TEST(DesktopBus, WakingFromSleepIsReportedGoingToSleepIsNot) {
+    testing::PrivateBus bus;
+    const QString name = QStringLiteral("org.freedesktop.login1");
+    FakeService logind(bus, name, [](const QDBusMessage&) { return QVariantList(); });
+    QDBusConnection connection = bus.connect(QStringLiteral("inkwarden"));
+    LogindWakeNotifier notifier(connection);
+    QSignalSpy woke(&notifier, &WakeNotifier::didWake);
+    for (const bool goingToSleep : {true, false}) {
+        logind.emitSignal(name + QStringLiteral(".Manager"), QStringLiteral("PrepareForSleep"),
+                          {goingToSleep});
+        // Once logind has answered a call, what it sent before has arrived.
+        const QDBusPendingCall call = connection.asyncCall(QDBusMessage::createMethodCall(
+            name, QStringLiteral("/org/freedesktop/login1"), QString(), QStringLiteral("Ping")));
+        ASSERT_TRUE(testing::waitUntil([&] { return call.isFinished(); }));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(woke.count(), goingToSleep ? 0 : 1);
+    }
+}
+
+} // namespace
+} // namespace inkwarden
