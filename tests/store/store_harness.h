@@ -1,7 +1,9 @@
 #pragma once
 
+#include "documents/storage_layout.h"
 #include "fakes/manual_clock.h"
 #include "fakes/recording_services.h"
+#include "store/settings_keys.h"
 #include "store/settings_store.h"
 #include "store/writing_store.h"
 #include "support/qt_printers.h"
@@ -9,6 +11,7 @@
 
 #include <QCoreApplication>
 #include <QDateTime>
+#include <gtest/gtest.h>
 #include <memory>
 
 namespace inkwarden::testing {
@@ -23,21 +26,13 @@ inline QDateTime localTime(int year, int month, int day, int hour, int minute, i
 // Writing as the editor hands it over: Georgia 21 throughout, with an
 // optional Butter highlight on the first `highlighted` characters.
 inline RichText writing(const QString& text, qsizetype highlighted = 0) {
-    if (text.isEmpty())
-        return {};
-    const TextRun plain{0, text.size(), QStringLiteral("Georgia"), 21, false, false, {}, {}};
-    TextRun marked = plain, rest = plain;
-    marked.length = highlighted;
-    marked.foreground = qRgb(0, 0, 0);
-    marked.background = qRgb(0xFF, 0xCC, 0x47);
-    rest.start = highlighted;
-    rest.length = text.size() - highlighted;
-    QList<TextRun> runs;
-    if (highlighted > 0)
-        runs.append(marked);
-    if (highlighted < text.size())
-        runs.append(rest);
-    return RichText(text, runs);
+    RichTextBuilder builder;
+    TextRun format{
+        0, 0, QStringLiteral("Georgia"), 21, false, false, qRgb(0, 0, 0), qRgb(0xFF, 0xCC, 0x47)};
+    builder.append(QStringView(text).first(highlighted), format);
+    format.foreground = format.background = std::nullopt;
+    builder.append(QStringView(text).sliced(highlighted), format);
+    return builder.take();
 }
 
 // A store over a settings file in a throw-away home, with a hand-moved clock
@@ -58,37 +53,69 @@ struct StoreHarness {
     QString settingsPath() const {
         return home.configHome() + QStringLiteral("/Inkwarden/defaults.json");
     }
-
     SettingsStore& defaults() {
         if (!settings)
             settings = std::make_unique<SettingsStore>(settingsPath());
         return *settings;
     }
-
     WritingStore& start() {
         store = std::make_unique<WritingStore>(
             WritingStore::Services{clock, defaults(), reminders, focus, &wake, &fileViewer});
         store->setPrompts(&prompts);
         return *store;
     }
-
     WritingStore& restart() {
         store.reset();
         settings.reset();
         return start();
     }
-
     // Runs what the heartbeat would have queued.
     void tickAt(const QDateTime& moment) {
         clock.set(moment);
         store->tick();
     }
-
     void mark(const QString& key, const QString& day) { defaults().setString(key, day); }
-
     QString marker(const QString& key) {
         return defaults().string(key).value_or(QStringLiteral("<none>"));
     }
+};
+
+// An idle store at 11:00 on 7 December 2026 (the day's session already
+// handled, so nothing starts by itself), writing on the writer thread or not
+// as the parameter says, and what the document tests use.
+class IdleStoreTest : public ::testing::TestWithParam<bool> {
+protected:
+    void SetUp() override {
+        h.clock.set(localTime(2026, 12, 7, 11, 0));
+        h.mark(keys::kLastScheduledDay, QStringLiteral("2026-12-07"));
+        h.start().setWritesInBackground(GetParam());
+    }
+    WritingStore& store() { return *h.store; }
+    static QString library(const QString& name) { return storage::documentsFolder() + u'/' + name; }
+    // The path of a document written by hand, or nothing if it could not be.
+    static QString saved(const QString& path, const QString& text) {
+        return storage::writeDocument(path, writing(text)) ? QString() : path;
+    }
+    static QString textOf(const QString& path) { return storage::readDocument(path).text.text(); }
+    void open(const QString& p) { ASSERT_TRUE(store().openDocument(QUrl::fromLocalFile(p))); }
+    // A change in the editor, once its write is done.
+    void edit(const RichText& content) {
+        store().saveEntry(content);
+        store().finishWrites();
+    }
+    QString error() { return store().fileError().value_or(QString()); }
+    // What the person sees: the open file's name or "untitled", "*" while
+    // the writing is unsaved, "!" while an error is shown, then the text.
+    QString seen() {
+        const WritingStore& s = store();
+        const QString name = s.currentDocumentURL() ? s.currentDocumentURL()->fileName()
+                                                    : QStringLiteral("untitled");
+        return name + (s.hasUnsavedChanges() ? QStringLiteral("*") : QString()) +
+               (s.fileError() ? QStringLiteral("! ") : QStringLiteral(" ")) +
+               s.currentContent().text();
+    }
+
+    StoreHarness h;
 };
 
 } // namespace inkwarden::testing

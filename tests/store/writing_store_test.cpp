@@ -1,175 +1,217 @@
-#include "store/settings_keys.h"
+#include "documents/atomic_file.h"
 #include "store_harness.h"
+#include "support/file_bytes.h"
+#include "support/scoped_file_size_limit.h"
+#include "support/wait.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSignalSpy>
-#include <QTimer>
-#include <functional>
+#include <chrono>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace inkwarden {
 namespace {
 
 using namespace Qt::Literals::StringLiterals;
-using testing::localTime;
+using Choice = DocumentPrompts::LeaveChoice;
+using namespace testing;
 
-class WritingStoreTest : public ::testing::Test {
-protected:
-    void SetUp() override { h.clock.set(localTime(2026, 12, 7, 7, 0)); }
-    testing::StoreHarness h;
-};
-
-TEST_F(WritingStoreTest, FirstStartUpUsesTheDefaultsAndALaterOneKeepsTheSettings) {
-    WritingStore& first = h.start();
-    EXPECT_EQ(h.marker(keys::kTrackingStartDay), u"2026-12-07"_s);
-    EXPECT_EQ(first.scheduleHour(), 9);
-    EXPECT_EQ(first.scheduleMinute(), 0);
-    EXPECT_EQ(first.fontName(), u"Georgia"_s);
-    EXPECT_FALSE(first.isSessionActive());
-    EXPECT_EQ(h.log.calls, QStringList{u"configure 9:0"_s});
-    EXPECT_FALSE(h.defaults().contains(keys::kScheduleHour)) << "defaults are not written";
-    first.setScheduleHour(6);
-    first.setScheduleMinute(45);
-    first.setFontName(u"Menlo"_s);
-
-    h.clock.set(localTime(2026, 12, 9, 5, 0));
-    h.log.calls.clear();
-    WritingStore& second = h.restart();
-    EXPECT_EQ(h.marker(keys::kTrackingStartDay), u"2026-12-07"_s);
-    EXPECT_EQ(second.currentDateKey(), u"2026-12-09"_s);
-    EXPECT_EQ(second.scheduleHour(), 6);
-    EXPECT_EQ(second.scheduleMinute(), 45);
-    EXPECT_EQ(second.fontName(), u"Menlo"_s);
-    // Start-up configures once and runs no change hook (then makes up the missed 6:45).
-    EXPECT_EQ(h.log.calls, (QStringList{u"configure 6:45"_s, u"begin"_s}));
+QStringList filesIn(const QString& folder) {
+    return QDir(folder).entryList(QDir::Files | QDir::Hidden | QDir::System);
 }
 
-TEST_F(WritingStoreTest, WrongKindsAndABrokenFileFallBackToTheDefaults) {
-    h.defaults().setString(keys::kScheduleHour, u"14"_s);
-    h.defaults().setString(keys::kScheduleMinute, u"30"_s);
-    h.defaults().setInteger(keys::kFontName, 3);
-    h.defaults().setInteger(keys::kTrackingStartDay, 20261201);
-    WritingStore& store = h.start();
-    EXPECT_EQ(store.scheduleHour(), 9);
-    EXPECT_EQ(store.scheduleMinute(), 0);
-    EXPECT_EQ(store.fontName(), u"Georgia"_s);
-    EXPECT_EQ(h.marker(keys::kTrackingStartDay), u"2026-12-07"_s);
+// Every operation must behave the same whether documents are written at
+// once or, as in the program, on the writer thread.
+using WritingStoreTest = IdleStoreTest;
+INSTANTIATE_TEST_SUITE_P(AtOnceAndInTheBackground, WritingStoreTest, ::testing::Bool());
 
-    QFile file(h.settingsPath());
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-    file.write("{\"scheduleHour\": 6, \"sessionEnd\": {\"date\": \"2026-12-07T12:");
-    file.close();
-    WritingStore& restarted = h.restart();
-    EXPECT_EQ(restarted.scheduleHour(), 9);
-    EXPECT_FALSE(restarted.isSessionActive());
-    EXPECT_TRUE(QFileInfo::exists(h.defaults().brokenFileKeptAt()));
+// Untitled writing stays in memory, and leaving it asks first. Saved under a
+// name it overwrites nothing and stays in the editor; Save writes it again.
+// An export goes only where the person chose.
+TEST_P(WritingStoreTest, UntitledWritingIsAskedAboutAndSavedUnderANameThatOverwritesNothing) {
+    writeBytes(storage::documentsFolder(), "a file where the library folder belongs");
+    EXPECT_FALSE(store().saveToLibrary(u"Blocked"_s) || error().isEmpty());
+    QFile::remove(storage::documentsFolder());
+    const QUuid revision = store().documentRevision();
+    EXPECT_TRUE(store().newDocument());
+    EXPECT_NE(store().documentRevision(), revision) << "nothing to lose: a fresh editor";
+    edit(writing(u"Morning pages\nmore"_s));
+    h.prompts.leaveAnswers = {{Choice::Cancel, {}}, {Choice::Save, u"\nSecond line"_s}};
+    EXPECT_FALSE(store().newDocument() || store().newDocument());
+    EXPECT_EQ(error(), u"Enter a document name."_s);
+    {
+        ScopedFileSizeLimit limit(64);
+        EXPECT_FALSE(store().saveToLibrary(u"Big"_s));
+    }
+    EXPECT_TRUE(error().contains(u"Big.rtf"_s));
+    EXPECT_EQ(seen(), u"untitled*! Morning pages\nmore"_s);
+    EXPECT_EQ(h.prompts.suggestedNames, QStringList(2, u"Morning pages"_s));
+
+    saved(library(u"Essay.rtf"_s), u"kept"_s);
+    const QUuid typed = store().documentRevision();
+    ASSERT_TRUE(store().saveToLibrary(u" Essay "_s));
+    EXPECT_EQ(seen(), u"Essay 2.rtf! Morning pages\nmore"_s);
+    EXPECT_EQ(store().documentRevision(), typed) << "the editor keeps its text";
+    EXPECT_EQ(store().documents().size(), 2) << "no Big.rtf";
+    store().revealCurrentInFinder();
+    EXPECT_EQ(h.fileViewer.shown, QStringList{library(u"Essay 2.rtf"_s)});
+    edit(writing(u"then more"_s, 4));
+    QFile::remove(library(u"Essay 2.rtf"_s));
+    store().saveCurrent();
+    EXPECT_EQ(storage::readDocument(library(u"Essay 2.rtf"_s)).text, writing(u"then more"_s, 4));
+    EXPECT_EQ(textOf(library(u"Essay.rtf"_s)) + u' ' + store().currentTitle(), u"kept Essay 2"_s);
+    h.prompts.exportPath = h.home.path() + u"/Missing/shared.rtf"_s;
+    store().exportCurrent();
+    EXPECT_TRUE(error().contains(u"Missing"_s) &&
+                !QFileInfo::exists(h.home.path() + u"/Missing"_s));
 }
 
-TEST_F(WritingStoreTest, RestoresARunningSessionRoundingUpAndCappedAtOneSession) {
-    struct Case {
-        qint64 millisecondsAhead, expected;
+// A refused write keeps the old file as it was and the new text in the
+// editor, names the file, makes leaving ask, and keeps the entry open at
+// midnight; the first write once the disk allows it writes everything.
+TEST_P(WritingStoreTest, ARefusedWriteKeepsTheOldFileAndTheNewTextUntilWritingWorks) {
+    int day = 8;
+    for (const QString& path : {library(u"Plan.rtf"_s), storage::entryPath(u"2026-12-08"_s)}) {
+        const bool isEntry = path.contains(u"/Entries/"_s);
+        open(saved(path, u"the words already kept"_s));
+        const RichText typed = writing(u"Typed line\nmore"_s, 3);
+        {
+            ScopedFileSizeLimit limit(64);
+            edit(typed);
+            EXPECT_TRUE(error().contains(QFileInfo(path).fileName()));
+            store().setFileError(std::nullopt);
+            store().saveCurrent(); // a document is written again, an entry saved under a name
+            EXPECT_EQ(store().isSavePresented(), isEntry);
+            EXPECT_FALSE(store().newDocument());
+            EXPECT_EQ(h.prompts.suggestedNames.join(u','),
+                      isEntry ? u"Plan,Typed line"_s : u"Plan"_s);
+            store().saveEntry(typed); // still being written at midnight
+            h.tickAt(localTime(2026, 12, day++, 0, 0, 1));
+            EXPECT_EQ(seen(), QFileInfo(path).fileName() + u"*! Typed line\nmore"_s);
+        }
+        EXPECT_EQ(textOf(path), u"the words already kept"_s);
+        edit(store().currentContent());
+        QCoreApplication::processEvents(); // late reports of the refused writes change nothing
+        EXPECT_FALSE(store().hasUnsavedChanges());
+        EXPECT_EQ(storage::readDocument(path).text, typed);
+        EXPECT_EQ(filesIn(QFileInfo(path).path()), QStringList{QFileInfo(path).fileName()});
+    }
+    // Nothing outside the two folders is opened, deleted or written, also
+    // through the open file replaced by a link to elsewhere; a document that
+    // cannot be read is not opened either.
+    const QString outside = saved(h.home.path() + u"/outside.rtf"_s, u"private"_s);
+    writeBytes(library(u"Broken.rtf"_s), "not rtf");
+    for (const QString& refused : {outside, library(u"Broken.rtf"_s)}) {
+        EXPECT_FALSE(store().openDocument(QUrl::fromLocalFile(refused)));
+        EXPECT_TRUE(error().contains(QFileInfo(refused).fileName()));
+    }
+    EXPECT_FALSE(store().deleteDocument({QUrl::fromLocalFile(outside), {}, false}));
+    EXPECT_EQ(error(), u"This document can\u2019t be deleted from the library."_s);
+    const QString entry = storage::entryPath(u"2026-12-08"_s);
+    ASSERT_TRUE(QFile::remove(entry) && QFile::link(outside, entry));
+    edit(writing(u"typed"_s));
+    EXPECT_EQ(seen() + u' ' + textOf(outside), u"2026-12-08.rtf*! typed private"_s);
+}
+
+// At midnight an open daily entry gives way to the new day's: the one written
+// ahead, or an empty one that its first change creates, once text whose write
+// had failed is written; never a file that cannot be read, which the next
+// change would overwrite. Other documents stay open.
+TEST_P(WritingStoreTest, AnOpenDailyEntryFollowsTheDay) {
+    h.mark(keys::kTrackingStartDay, u"2099-01-01"_s); // no session interrupts the nights
+    open(saved(storage::entryPath(u"2026-12-07"_s), u"today"_s));
+    saved(storage::entryPath(u"2026-12-08"_s), u"written ahead"_s);
+    h.tickAt(localTime(2026, 12, 8, 0, 0, 1));
+    EXPECT_EQ(seen(), u"2026-12-08.rtf written ahead"_s);
+    {
+        ScopedFileSizeLimit limit(64);
+        edit(writing(u"unsaved"_s));
+    }
+    h.tickAt(localTime(2026, 12, 9, 0, 0, 1));
+    EXPECT_EQ(textOf(storage::entryPath(u"2026-12-08"_s)), u"unsaved"_s);
+    EXPECT_EQ(seen(), u"2026-12-09.rtf! "_s);
+    EXPECT_FALSE(QFileInfo::exists(storage::entryPath(u"2026-12-09"_s))) << "made by a change";
+    const QString zip = storage::entryPath(u"2026-12-10"_s);
+    writeBytes(zip, "PK\x03\x04 a zip archive");
+    h.tickAt(localTime(2026, 12, 10, 0, 0, 1));
+    edit(writing(u"after midnight"_s));
+    EXPECT_EQ(seen(), u"untitled*! after midnight"_s);
+    EXPECT_TRUE(error().contains(u"2026-12-10.rtf"_s));
+    EXPECT_EQ(bytesOf(zip), "PK\x03\x04 a zip archive"_ba);
+    h.prompts.leaveAnswers = {{Choice::DontSave, {}}};
+    open(saved(library(u"Plan.rtf"_s), u"plan"_s));
+    h.tickAt(localTime(2026, 12, 11, 0, 0, 1));
+    EXPECT_EQ(seen(), u"Plan.rtf! plan"_s);
+}
+
+// A relaunch keeps the daily time and the font, hands the reminders every
+// new time, and clears what saves cut short left behind.
+TEST_P(WritingStoreTest, ARelaunchKeepsTheChoicesAndClearsWhatACrashLeft) {
+    store().setScheduleHour(6);
+    store().setScheduleMinute(45);
+    store().setFontName(u"Menlo"_s);
+    EXPECT_EQ(store().fontName() + store().scheduledTime().toString(u" HH:mm"_s), u"Menlo 06:45"_s);
+    for (const QString& folder : {storage::documentsFolder(), storage::entriesFolder()})
+        writeBytes(folder + u'/' + kLeftoverSavePrefix + u"Xy12ab"_s, "cut short");
+    h.clock.set(localTime(2026, 12, 8, 6, 45)); // the new time made up at launch
+    EXPECT_EQ(h.restart().fontName(), u"Menlo"_s);
+    EXPECT_TRUE(
+        (filesIn(storage::documentsFolder()) + filesIn(storage::entriesFolder())).isEmpty());
+    EXPECT_EQ(h.log.calls, (QStringList{u"configure 9:0"_s, u"configure 6:0"_s, u"configure 6:45"_s,
+                                        u"configure 6:45"_s, u"begin"_s}));
+}
+
+// Right after a burst of typing, whatever leaves or deletes the file finds
+// the newest text there, and the store's end writes what is still queued.
+// Each failure is reported although newer writes are queued, and only the
+// newest write's success clears the flag.
+TEST_P(WritingStoreTest, EverythingWaitsForTheNewestTextAndTheNewestWriteDecides) {
+    const QString first = saved(library(u"First.rtf"_s), u"first"_s);
+    const QString second = saved(library(u"Second.rtf"_s), u"second"_s);
+    open(first);
+    const auto type = [&](QString text, int keys) {
+        for (int key = 0; key < keys; ++key)
+            store().saveEntry(writing(text += QChar(u'a' + key % 26)));
+        return text;
     };
-    // Only a clock set back puts a stored end three hours out.
-    for (const Case& c :
-         {Case{299'200, 300}, Case{1, 1}, Case{900'000, 900}, Case{10'800'000, 900}}) {
-        SCOPED_TRACE(c.millisecondsAhead);
-        h.defaults().setDate(keys::kSessionEnd, h.clock.now().addMSecs(c.millisecondsAhead));
-        h.log.calls.clear();
-        WritingStore& store = h.restart();
-        EXPECT_TRUE(store.isSessionActive());
-        EXPECT_EQ(store.remainingSeconds(), c.expected);
-        EXPECT_EQ(h.defaults().date(keys::kSessionEnd), store.sessionEnd());
-        EXPECT_EQ(store.sessionEnd(),
-                  h.clock.now().addMSecs(qMin(c.millisecondsAhead, qint64{900'000})));
-        // The store leaves fronting the writer to the window that appears.
-        EXPECT_EQ(h.log.count(u"begin"_s), 0);
-        EXPECT_FALSE(h.defaults().contains(keys::kLastSessionDay));
+    QString typed = type(u"first"_s, 200);
+    open(second);
+    EXPECT_EQ(textOf(first), typed) << "opening another document";
+    type(u"second"_s, 50);
+    EXPECT_TRUE(store().deleteDocument({QUrl::fromLocalFile(second), {}, false}));
+    EXPECT_FALSE(QFile::exists(second)) << "a queued write brought a deleted document back";
+    EXPECT_EQ(seen() + QString::number(store().documents().size()), u"untitled 1"_s)
+        << "deleting the open document leaves an empty one, and the list without it";
+
+    open(first);
+    {
+        ScopedFileSizeLimit limit(200);
+        QString text(500, u'z');
+        for (int key = 0; key < 20; ++key) {
+            // Each report is read after the next keystroke queued a newer write.
+            store().saveEntry(writing(text += u'k'));
+            QCoreApplication::processEvents();
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        EXPECT_EQ(seen().left(11), u"First.rtf*!"_s) << "while typing goes on";
     }
-}
-
-TEST_F(WritingStoreTest, ExpiredOrInvalidSessionEndIsDroppedWithoutCompletion) {
-    const QList<std::function<void(SettingsStore&)>> stored = {
-        [&](SettingsStore& d) { d.setDate(keys::kSessionEnd, h.clock.now()); },
-        [&](SettingsStore& d) { d.setDate(keys::kSessionEnd, h.clock.now().addSecs(-3600)); },
-        [&](SettingsStore& d) { d.setString(keys::kSessionEnd, u"2099-01-01"_s); },
-        [&](SettingsStore& d) { d.setInteger(keys::kSessionEnd, 4'000'000'000'000); },
-    };
-    for (qsizetype i = 0; i < stored.size(); ++i) {
-        SCOPED_TRACE(i);
-        stored[i](h.defaults());
-        WritingStore& store = h.restart();
-        EXPECT_FALSE(store.isSessionActive());
-        EXPECT_FALSE(h.defaults().contains(keys::kSessionEnd));
-        EXPECT_FALSE(h.defaults().contains(keys::kLastCompletedDay));
+    store().saveEntry(writing(u"short again"_s));
+    EXPECT_TRUE(waitUntil([&] { return !store().hasUnsavedChanges(); }));
+    // A writer made again numbers its writes anew; a failing write still under
+    // way is unsaved writing, which leaving asks about.
+    store().setWritesInBackground(!GetParam());
+    store().setWritesInBackground(GetParam());
+    {
+        ScopedFileSizeLimit limit(200);
+        store().saveEntry(writing(QString(500, u'y')));
+        EXPECT_EQ(store().hasUnsavedChanges(), !GetParam()) << "a writer thread answers later";
+        EXPECT_FALSE(store().confirmSaveBeforeLeaving());
     }
-}
-
-TEST_F(WritingStoreTest, EveryAssignmentNotifiesFirstAndPersistsEvenWhenUnchanged) {
-    WritingStore& store = h.start();
-    QSignalSpy spy(&store, &WritingStore::objectWillChange);
-    QList<qint64> hourSeenDuringSignal;
-    QObject::connect(&store, &WritingStore::objectWillChange, &store,
-                     [&] { hourSeenDuringSignal.append(store.scheduleHour()); });
-    h.log.calls.clear();
-
-    store.setFontName(u"Georgia"_s);
-    EXPECT_EQ(spy.count(), 1);
-    EXPECT_EQ(h.defaults().string(keys::kFontName), u"Georgia"_s);
-    EXPECT_TRUE(h.log.calls.isEmpty()) << "the font touches no service";
-
-    // The daily time control assigns the hour, then the minute.
-    store.setScheduleMinute(0);
-    store.setScheduleHour(21);
-    store.setScheduleMinute(5);
-    EXPECT_EQ(spy.count(), 4);
-    EXPECT_EQ(hourSeenDuringSignal, (QList<qint64>{9, 9, 9, 21}));
-    EXPECT_EQ(h.defaults().integer(keys::kScheduleHour), 21);
-    EXPECT_EQ(h.defaults().integer(keys::kScheduleMinute), 5);
-    EXPECT_EQ(h.log.calls,
-              (QStringList{u"configure 9:0"_s, u"configure 21:0"_s, u"configure 21:5"_s}));
-    EXPECT_EQ(store.scheduledTime(), localTime(2026, 12, 7, 21, 5));
-
-    store.setIsLibraryPresented(false);
-    store.setIsSavePresented(true);
-    store.setFileError(std::nullopt);
-    EXPECT_EQ(spy.count(), 7);
-}
-
-TEST_F(WritingStoreTest, HeartbeatAndWakeQueueATickInsteadOfRunningItInline) {
-    WritingStore& store = h.start();
-    auto* timer = store.findChild<QTimer*>(u"heartbeat"_s);
-    ASSERT_NE(timer, nullptr);
-    EXPECT_TRUE(timer->isActive());
-    EXPECT_FALSE(timer->isSingleShot());
-    EXPECT_EQ(timer->interval(), 1000);
-
-    for (const std::function<void()>& trigger :
-         {std::function<void()>(
-              [&] { QMetaObject::invokeMethod(timer, "timeout", Qt::DirectConnection); }),
-          std::function<void()>([&] { h.wake.wake(); })}) {
-        store.startSession();
-        h.clock.advanceSeconds(900);
-        trigger();
-        EXPECT_TRUE(store.isSessionActive()) << "the tick must not run inline";
-        QCoreApplication::processEvents();
-        EXPECT_FALSE(store.isSessionActive());
-    }
-}
-
-TEST_F(WritingStoreTest, TickQueuedForADestroyedStoreDoesNothing) {
-    // Tracking since yesterday, so a tick at 09:00 would start today's session.
-    h.mark(keys::kTrackingStartDay, u"2026-12-06"_s);
-    h.mark(keys::kLastScheduledDay, u"2026-12-06"_s);
-    h.clock.set(localTime(2026, 12, 7, 8, 59, 59));
-    h.start();
-    h.clock.set(localTime(2026, 12, 7, 9, 0));
-    h.wake.wake();
+    typed = type(u"short again"_s, 50);
     h.store.reset();
-    QCoreApplication::processEvents();
-    EXPECT_EQ(h.log.count(u"begin"_s), 0);
-    EXPECT_FALSE(h.defaults().contains(keys::kSessionEnd));
+    EXPECT_EQ(textOf(first), typed) << "closing";
 }
 
 } // namespace
