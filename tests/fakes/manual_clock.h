@@ -12,7 +12,6 @@ public:
 
     QDateTime now() const override { return m_now; }
     void set(const QDateTime& now) { m_now = now; }
-    void advanceSeconds(double seconds) { m_now = m_now.addMSecs(qRound64(seconds * 1000)); }
 
 private:
     QDateTime m_now;

@@ -5,6 +5,7 @@
 #include "screens/glyphs.h"
 #include "screens/highlight_picker_popup.h"
 #include "screens/library_view.h"
+#include "screens/save_document_view.h"
 #include "screens/toolbar_hover.h"
 #include "screens/writing_view.h"
 #include "store/settings_keys.h"
@@ -13,7 +14,9 @@
 #include "support/scoped_file_size_limit.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
@@ -257,6 +260,24 @@ TEST_F(ScreensTest, LibraryListsOpensRevealsAndDeletes) {
     QTest::mouseDClick(list().itemWidget(list().item(0)), Qt::LeftButton);
     settle();
     EXPECT_EQ(h.store->currentDocumentURL(), notes);
+}
+
+// The save sheet proposes the first line, cannot save a blank name from its
+// button, and Return saves exactly one copy under the typed name.
+TEST_F(ScreensTest, TheSaveSheetSavesOneCopyUnderTheTypedName) {
+    type(u"Letter home"_s);
+    SaveDocumentView sheet(*h.store, &window);
+    EXPECT_EQ(sheet.windowTitle(), u"Save to Library"_s);
+    EXPECT_EQ(sheet.nameField()->text(), u"Letter home"_s);
+    sheet.nameField()->setText(u"  "_s);
+    EXPECT_FALSE(sheet.saveButton()->isEnabled());
+    sheet.nameField()->setText(u"Trip"_s);
+    QTest::keyClick(sheet.nameField(), Qt::Key_Return);
+    EXPECT_EQ(sheet.result(), QDialog::Accepted);
+    const QDir library(storage::documentsFolder());
+    EXPECT_EQ(library.entryList(QDir::Files), QStringList{u"Trip.rtf"_s});
+    EXPECT_EQ(storage::readDocument(library.filePath(u"Trip.rtf"_s)).text.text(), u"Letter home"_s);
+    EXPECT_EQ(SaveDocumentView(*h.store, &window).windowTitle(), u"Save a Copy"_s);
 }
 
 // The daily time is edited in a menu from the row, and the row shows it.
