@@ -1,8 +1,11 @@
 #include "documents/document_names.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QStringList>
 #include <QTextBoundaryFinder>
+#include <algorithm>
+#include <unistd.h>
 
 namespace inkwarden::names {
 namespace {
@@ -54,6 +57,29 @@ QString firstCharacters(const QString& text, int count) {
     return text.first(end);
 }
 
+bool isDotOrBlank(QChar c) {
+    return c == u'.' || c == u' ';
+}
+
+// The longest file name the folder's file system takes, in bytes.
+qsizetype longestFileName(const QString& folder) {
+    const long limit = ::pathconf(QFile::encodeName(folder).constData(), _PC_NAME_MAX);
+    return limit > 0 ? limit : 255;
+}
+
+// `name` cut where a person sees a character end, so that it and `suffix`
+// fit in one file name; dots and blanks the cut leaves at the end go too.
+QString fittedName(const QString& name, const QString& suffix, qsizetype longest) {
+    if (QFile::encodeName(name + suffix).size() <= longest)
+        return name;
+    QTextBoundaryFinder finder(QTextBoundaryFinder::Grapheme, name);
+    finder.toEnd();
+    qsizetype end = name.size();
+    while (end > 0 && QFile::encodeName(name.first(end) + suffix).size() > longest)
+        end = finder.toPreviousBoundary();
+    return trimmed(name.first(std::max<qsizetype>(end, 0)), isDotOrBlank);
+}
+
 } // namespace
 
 QString cleanDocumentName(const QString& typed) {
@@ -64,7 +90,7 @@ QString cleanDocumentName(const QString& typed) {
     QString name = trimmed(typed.first(firstBreak).remove(QChar(u'\0')), isBlankOrNewline);
     name.replace(u'/', u'-');
     name.replace(u':', u'-');
-    return trimmed(name, [](QChar c) { return c == u'.' || c == u' '; });
+    return trimmed(name, isDotOrBlank);
 }
 
 QString uniqueLibraryPath(const QString& folder, const QString& cleanedName) {
@@ -72,11 +98,16 @@ QString uniqueLibraryPath(const QString& folder, const QString& cleanedName) {
         const QFileInfo info(path);
         return info.exists() || info.isSymLink();
     };
-    QString candidate = folder + QLatin1Char('/') + cleanedName + QStringLiteral(".rtf");
-    for (int n = 2; taken(candidate); ++n)
-        candidate = folder + QLatin1Char('/') + cleanedName + QLatin1Char(' ') +
-                    QString::number(n) + QStringLiteral(".rtf");
-    return candidate;
+    const qsizetype longest = longestFileName(folder);
+    const auto candidate = [&](const QString& suffix) {
+        const QString name = fittedName(cleanedName, suffix + QStringLiteral(".rtf"), longest);
+        return folder + QLatin1Char('/') + (name.isEmpty() ? QStringLiteral("Untitled") : name) +
+               suffix + QStringLiteral(".rtf");
+    };
+    QString path = candidate({});
+    for (int n = 2; taken(path); ++n)
+        path = candidate(QLatin1Char(' ') + QString::number(n));
+    return path;
 }
 
 QString suggestedTitle(const QString& plainText) {

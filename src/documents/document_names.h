@@ -9,7 +9,8 @@ namespace inkwarden::names {
 // ends (so it can never be hidden, empty-looking or "..").
 QString cleanDocumentName(const QString& typed);
 
-// `name`.rtf in `folder`, or `name` 2.rtf, 3, ... when taken. A dangling
+// `name`.rtf in `folder`, or `name` 2.rtf, 3, ... when taken, the name cut
+// short where needed to fit the file system's longest file name. A dangling
 // link counts as taken: nothing is ever written through one.
 QString uniqueLibraryPath(const QString& folder, const QString& cleanedName);
 

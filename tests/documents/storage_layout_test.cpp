@@ -6,6 +6,7 @@
 #include "support/temp_home.h"
 
 #include <QDir>
+#include <QTextBoundaryFinder>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <utime.h>
@@ -105,6 +106,20 @@ TEST(StorageLayoutTest, ListsOpensAndNamesTheRtfFilesOfBothFoldersAndOnlyThose) 
     // A taken name, even by a dangling link, is never reused.
     ASSERT_TRUE(QFile::link(u"nowhere"_s, documents + u"/a 2.rtf"_s));
     EXPECT_EQ(names::uniqueLibraryPath(documents, u"a"_s), documents + u"/a 3.rtf"_s);
+    // A name past the file system's limit (48 Khmer characters are 432 bytes) is cut where a
+    // character ends, and the next copy's name fits too.
+    const QString khmer = QString(u"សួស្តី"_s).repeated(24);
+    for (const QString& suffix : {QString(), u" 2"_s}) {
+        const QString path = names::uniqueLibraryPath(documents, khmer);
+        const QString base = QFileInfo(path).completeBaseName().chopped(suffix.size());
+        QTextBoundaryFinder characters(QTextBoundaryFinder::Grapheme, khmer);
+        characters.setPosition(base.size());
+        EXPECT_TRUE(khmer.startsWith(base) && base.size() > 60 && characters.isAtBoundary() &&
+                    path.endsWith(suffix + u".rtf"_s) &&
+                    QFile::encodeName(QFileInfo(path).fileName()).size() <= 255)
+            << path.toStdString();
+        writeBytes(path, "{\\rtf1 x}");
+    }
 
     // Only files directly in the two folders are ours; a link only when it leads back in.
     ASSERT_TRUE(QFile::link(outside, documents + u"/out.rtf"_s));
