@@ -1,5 +1,6 @@
 #include "app/app_delegate.h"
 
+#include "documents/document_names.h"
 #include "store/writing_store.h"
 
 #include <QCoreApplication>
@@ -23,7 +24,10 @@ bool keepUnsavedWriting(WritingStore& store) {
         if (!store.hasUnsavedChanges())
             return true;
     }
-    return store.saveToLibrary(store.suggestedTitle());
+    // Nobody can be asked for a name: a first line that makes none ("...")
+    // still leaves the writing a file.
+    const QString name = names::cleanDocumentName(store.suggestedTitle());
+    return store.saveToLibrary(name.isEmpty() ? QStringLiteral("Untitled") : name);
 }
 
 } // namespace

@@ -168,6 +168,29 @@ TEST(AppTest, EveryWayOutAsksOnlyWhatItMustAndKeepsOrDropsTheWritingAsAnswered) 
     }
 }
 
+// SIGTERM keeps untitled writing whose first line makes no file name as it
+// stands: one that cleans to nothing, one past the file system's limit.
+TEST(AppTest, AnEndNobodyIsAskedAboutKeepsWritingWhateverItsFirstLine) {
+    const QString khmer = QString(u"សួស្តី"_s).repeated(30);
+    for (const QString& text : {u"...\nthe rest"_s, khmer}) {
+        QuietHome home;
+        InkwardenApp app;
+        QTimer::singleShot(0, &app.writerWindow(), [&] {
+            app.store().saveEntry(writing(text));
+            ::kill(::getpid(), SIGTERM);
+        });
+        QTimer::singleShot(20000, &app.writerWindow(), [] { QCoreApplication::exit(2); });
+        EXPECT_EQ(app.run(), 0);
+        QObject::disconnect(qApp, &QGuiApplication::lastWindowClosed, qApp, nullptr);
+        QObject::disconnect(qApp, &QGuiApplication::commitDataRequest, qApp, nullptr);
+        const QStringList files = documentFiles();
+        ASSERT_EQ(files.size(), 1);
+        EXPECT_TRUE(text == khmer || files[0] == u"Untitled.rtf"_s) << files[0].toStdString();
+        EXPECT_EQ(storage::readDocument(storage::documentsFolder() + u'/' + files[0]).text,
+                  writing(text));
+    }
+}
+
 TEST(AppTest, TheWriterComesForwardForARunningSessionAndEveryLaterLaunchAndItsMenusWork) {
     QuietHome home;
     home.settings().setDate(keys::kSessionEnd, QDateTime::currentDateTimeUtc().addSecs(600));
