@@ -67,13 +67,17 @@ void WritingStore::startSession() {
 }
 
 void WritingStore::endSession(bool completed) {
+    // A session completes the day it was started for, not the day it ends on:
+    // one that runs past midnight must not take the new day's session away.
+    const QString sessionDay = marker(keys::kSessionDay);
     publish(m_isSessionActive, false);
     publish(m_remainingSeconds, qint64(0));
     m_sessionEnd.reset();
     m_defaults.remove(keys::kSessionEnd);
     m_defaults.remove(keys::kSessionDay);
     if (completed)
-        m_defaults.setString(keys::kLastCompletedDay, dayKey(m_clock.now()));
+        m_defaults.setString(keys::kLastCompletedDay,
+                             sessionDay.isEmpty() ? dayKey(m_clock.now()) : sessionDay);
     m_focus.end();
 }
 
@@ -117,7 +121,8 @@ void WritingStore::checkFollowup(const QDateTime& now, const QString& today) {
     if (lagMilliseconds < kFollowupWindowStartSeconds * 1000 ||
         lagMilliseconds >= kFollowupWindowEndSeconds * 1000)
         return;
-    if (marker(keys::kLastCompletedDay) == today || isHandled(today, marker(keys::kLastFollowupDay)))
+    if (marker(keys::kLastCompletedDay) == today ||
+        isHandled(today, marker(keys::kLastFollowupDay)))
         return;
     m_defaults.setString(keys::kLastFollowupDay, today);
     m_reminders.remindIfIncomplete();

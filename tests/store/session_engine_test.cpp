@@ -72,11 +72,17 @@ const Case kCases[] = {
       "12-07T10:35 T idle b3e2 f0 c07 @07", "12-07T10:40 S 15:00 b4e2 f0 c07 @07",
       "12-07T07:40 L 15:00 b4e2 f0 c07 @07", "12-07T07:45 T 10:00 b4e2 f0 c07 @07",
       "12-07T06:45 T 10:00 b4e2 f0 c07 @07", "12-07T06:55 W idle b4e3 f0 c07 @07"}},
-    {"AcrossMidnightBelongsToBothDays lastScheduledDay=12-06",
+    // A session across midnight, or one that ends while the machine sleeps
+    // past it, completes the day it was started for: the new day still gets
+    // its own session at the daily time.
+    {"AcrossMidnightCompletesTheDayItStarted lastScheduledDay=12-06",
      {"12-06T23:50 L idle b0e0 f0 c-- @06", "12-06T23:50 S 15:00 b1e0 f0 c-- @06",
-      "12-07T00:04:59 T 00:01 b1e0 f0 c-- @06", "12-07T00:05 T idle b1e1 f0 c07 @06",
-      "12-07T00:05:01 T idle b1e1 f0 c07 @07", "12-07T09:00 T idle b1e1 f0 c07 @07",
-      "12-07T09:30:10 T idle b1e1 f0 c07 @07"}},
+      "12-07T00:04:59 T 00:01 b1e0 f0 c-- @06", "12-07T00:05 T idle b1e1 f0 c06 @06",
+      "12-07T00:05:01 T idle b1e1 f0 c06 @07", "12-07T09:00 T 15:00 b2e1 f0 c06 @07",
+      "12-07T09:15 T idle b2e2 f0 c07 @07", "12-07T09:30:10 T idle b2e2 f0 c07 @07"}},
+    {"AsleepAcrossMidnight lastScheduledDay=12-06",
+     {"12-06T23:50 L idle b0e0 f0 c-- @06", "12-06T23:50 S 15:00 b1e0 f0 c-- @06",
+      "12-07T08:00 W idle b1e1 f0 c06 @06", "12-07T09:00 T 15:00 b2e1 f0 c06 @07"}},
     // The follow-up comes once a day in [09:30, 09:31), not during a session
     // or after one completed; the daily time starts one session a day; a
     // session started after midnight belongs to the new day.
