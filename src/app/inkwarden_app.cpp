@@ -26,6 +26,7 @@
 #include <QMainWindow>
 #include <QSessionManager>
 #include <QTimer>
+#include <csignal>
 
 namespace inkwarden {
 namespace {
@@ -158,6 +159,9 @@ int InkwardenApp::run() {
         qApp, &QGuiApplication::commitDataRequest, qApp,
         [this](QSessionManager& manager) { commitData(manager); }, Qt::DirectConnection);
     m_terminationSignals = std::make_unique<TerminationSignals>([this] { endPolitely(); });
+    // A file-size limit met mid-write would end the process on the spot, with
+    // the writing in it; ignored, the write fails with an error like any other.
+    std::signal(SIGXFSZ, SIG_IGN);
     showWriter();
     registerLoginItemOnce();
     return QApplication::exec();

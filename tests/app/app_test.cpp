@@ -21,8 +21,10 @@
 #include <QTextEdit>
 #include <QThread>
 #include <QTimer>
+#include <cstring>
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -189,6 +191,33 @@ TEST(AppTest, AnEndNobodyIsAskedAboutKeepsWritingWhateverItsFirstLine) {
         EXPECT_EQ(storage::readDocument(storage::documentsFolder() + u'/' + files[0]).text,
                   writing(text));
     }
+}
+
+// A file-size limit met while writing fails that write, with the reason,
+// instead of ending the program with the writing in it.
+TEST(AppTest, AFileSizeLimitFailsTheWriteInsteadOfEndingTheProgram) {
+    QuietHome home;
+    InkwardenApp app;
+    QTimer::singleShot(0, &app.writerWindow(), [&] {
+        app.store().saveEntry(writing(u"Notes"_s));
+        ASSERT_TRUE(app.store().saveToLibrary(u"Notes"_s));
+        rlimit previous{};
+        ::getrlimit(RLIMIT_FSIZE, &previous);
+        rlimit low = previous;
+        low.rlim_cur = 64;
+        ::setrlimit(RLIMIT_FSIZE, &low);
+        app.store().saveEntry(writing(u"Notes, more than sixty-four bytes of a document hold"_s));
+        app.store().finishWrites();
+        ::setrlimit(RLIMIT_FSIZE, &previous);
+        EXPECT_TRUE(app.store().hasUnsavedChanges());
+        EXPECT_TRUE(app.store().fileError().value_or(QString()).contains(
+            QString::fromLocal8Bit(std::strerror(EFBIG))))
+            << app.store().fileError().value_or(u"no error"_s).toStdString();
+        QCoreApplication::exit(1);
+    });
+    EXPECT_EQ(app.run(), 1);
+    QObject::disconnect(qApp, &QGuiApplication::lastWindowClosed, qApp, nullptr);
+    QObject::disconnect(qApp, &QGuiApplication::commitDataRequest, qApp, nullptr);
 }
 
 TEST(AppTest, TheWriterComesForwardForARunningSessionAndEveryLaterLaunchAndItsMenusWork) {
