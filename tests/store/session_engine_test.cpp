@@ -110,6 +110,9 @@ const Case kCases[] = {
      {"12-07T08:00 L idle b0e0 f0 c-- @07", "12-07T09:00 T 15:00 b1e0 f0 c-- @07"}},
     {"NotADayLateButJustBefore trackingStartDay=10-01 lastScheduledDay=10-30",
      {"11-01T08:00 L idle b0e0 f0 c-- @01", "11-01T07:59:59.999 L 15:00 b1e0 f0 c-- @01"}},
+    // A daily time no calendar can place (a damaged file) starts nothing.
+    {"UnplaceableDailyTime scheduleMinute=-9223372036854775808",
+     {"12-07T08:00 L idle b0e0 f0 c-- @07", "12-07T09:00 T idle b0e0 f0 c-- @07"}},
     // Set right after a day ahead, the real day is neither reminded nor
     // started again.
     {"ClockADayAheadThenSetRight",
@@ -123,8 +126,13 @@ TEST(SessionEngine, SessionsFollowUpsAndTheDayAsTheClockMoves) {
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.setup);
         StoreHarness h;
-        for (const QString& mark : QString::fromLatin1(c.setup).split(u' ').mid(1))
-            h.mark(mark.section(u'=', 0, 0), u"2026-"_s + mark.section(u'=', 1));
+        for (const QString& mark : QString::fromLatin1(c.setup).split(u' ').mid(1)) {
+            const QString key = mark.section(u'=', 0, 0), value = mark.section(u'=', 1);
+            if (key.startsWith(u"schedule"_s))
+                h.defaults().setInteger(key, value.toLongLong());
+            else
+                h.mark(key, u"2026-"_s + value);
+        }
         const std::function<void()> actions[] = {
             // L, T, W, S and E; the heartbeat timer runs from the start
             [&] { EXPECT_TRUE(h.restart().findChild<QTimer*>()->isActive()); },
