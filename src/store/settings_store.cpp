@@ -7,11 +7,16 @@
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QStandardPaths>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace inkwarden {
 namespace {
 
 const QString kDateTag = QStringLiteral("date");
+// Far more than any settings this program writes.
+constexpr qint64 kLargestFile = 4 * 1024 * 1024;
 
 } // namespace
 
@@ -89,17 +94,30 @@ void SettingsStore::set(const QString& key, const QJsonValue& value) {
 }
 
 void SettingsStore::load() {
-    QFile file(m_filePath);
-    if (!file.exists())
+    if (!QFileInfo::exists(m_filePath))
         return;
-    if (!file.open(QIODevice::ReadOnly)) {
+    // Only a regular file of a sane size is read: a pipe in its place would
+    // block the start for ever, a link to a device could be read until memory
+    // ran out. Opened without blocking, then checked, so nothing is swapped in
+    // between.
+    const int descriptor =
+        ::open(QFile::encodeName(m_filePath).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    struct stat status = {};
+    QFile file;
+    if (descriptor < 0 || ::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) ||
+        status.st_size > kLargestFile ||
+        !file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (descriptor >= 0 && !file.isOpen())
+            ::close(descriptor);
         keepBrokenFileAside();
         return;
     }
-    QJsonParseError error;
-    const QJsonDocument document = QJsonDocument::fromJson(file.readAll(), &error);
+    const QByteArray bytes = file.read(kLargestFile + 1);
     file.close();
-    if (error.error != QJsonParseError::NoError || !document.isObject()) {
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (bytes.size() > kLargestFile || error.error != QJsonParseError::NoError ||
+        !document.isObject()) {
         keepBrokenFileAside();
         return;
     }
@@ -113,7 +131,9 @@ void SettingsStore::keepBrokenFileAside() {
     QString target = m_filePath + QStringLiteral(".broken-") + stamp;
     for (int n = 2; QFileInfo::exists(target); ++n)
         target = m_filePath + QStringLiteral(".broken-%1-%2").arg(stamp).arg(n);
-    if (QFile::rename(m_filePath, target) || QFile::copy(m_filePath, target))
+    // Copying is for a file that cannot be moved; a pipe or a device would never end.
+    if (QFile::rename(m_filePath, target) ||
+        (QFileInfo(m_filePath).isFile() && QFile::copy(m_filePath, target)))
         m_brokenFileKeptAt = target;
     else
         m_mayOverwrite = false;

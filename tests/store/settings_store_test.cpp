@@ -5,6 +5,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 namespace inkwarden {
 namespace {
@@ -38,6 +39,24 @@ TEST(SettingsStore, ABrokenFileIsKeptAsideAndAWrongKindReadsAsAbsent) {
                  store.date(u"end"_s) || store.string(u"on"_s));
     store.setBoolean(u"on"_s, true);
     EXPECT_EQ(SettingsStore(path + u"s"_s).boolean(u"on"_s), true);
+    // Only a regular file of a sane size is read: a pipe would block the start for ever, a
+    // link to /dev/zero would be read until memory ran out, and a file past the cap is
+    // kept aside even when it would parse.
+    const QString odd = path + u"t"_s;
+    for (int kind = 0; kind < 3; ++kind) {
+        SCOPED_TRACE(kind);
+        if (kind == 0)
+            ASSERT_EQ(::mkfifo(QFile::encodeName(odd).constData(), 0600), 0);
+        else if (kind == 1)
+            ASSERT_TRUE(QFile::link(u"/dev/zero"_s, odd));
+        else
+            testing::writeBytes(odd, QByteArray(4 * 1024 * 1024, ' ') + "{}");
+        SettingsStore oddStore(odd);
+        EXPECT_FALSE(oddStore.brokenFileKeptAt().isEmpty());
+        oddStore.setInteger(u"hour"_s, 11);
+        EXPECT_EQ(SettingsStore(odd).integer(u"hour"_s), 11);
+        QFile::remove(odd);
+    }
 }
 
 } // namespace
