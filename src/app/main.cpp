@@ -21,6 +21,10 @@ int main(int argc, char* argv[]) {
     case inkwarden::SingleInstance::Launch::Unanswered:
         std::fputs("Inkwarden is already running but does not answer.\n", stderr);
         return 1;
+    case inkwarden::SingleInstance::Launch::Unsafe:
+        std::fprintf(stderr, "Inkwarden cannot start: %s\n",
+                     qPrintable(instance.unsafeFolderReason()));
+        return 1;
     }
     inkwarden::InkwardenApp app;
     app.takeActivationsFrom(instance);

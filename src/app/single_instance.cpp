@@ -3,13 +3,19 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QEventLoop>
+#include <QFile>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QStandardPaths>
 #include <QTimer>
+#include <fcntl.h>
 #include <functional>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace inkwarden {
 namespace {
@@ -18,6 +24,17 @@ const QByteArray kActivate = QByteArrayLiteral("activate\n");
 const QByteArray kAcknowledge = QByteArrayLiteral("ok\n");
 // Anything longer than a request is not one of ours.
 constexpr qint64 kLongestRequest = 64;
+// How often the primary checks that its socket still listens.
+constexpr int kListenCheckMilliseconds = 2000;
+
+// A folder only this user can own and enter: a socket in a folder another
+// user made could be answered, or blocked, by that user.
+bool isPrivateFolder(const QString& folder) {
+    struct stat status = {};
+    return ::lstat(QFile::encodeName(folder).constData(), &status) == 0 &&
+           S_ISDIR(status.st_mode) && status.st_uid == ::getuid() &&
+           (status.st_mode & (S_IRWXG | S_IRWXO)) == 0;
+}
 
 // Runs a local event loop until `done` holds, the socket closes or time runs
 // out. A local loop rather than waitFor*(): the primary may be served by
@@ -49,33 +66,48 @@ SingleInstance::~SingleInstance() {
     // Closing the server removes its socket file, so the next launch starts clean.
     if (m_server)
         m_server->close();
+    if (m_primaryLock >= 0)
+        ::close(m_primaryLock);
 }
 
 QString SingleInstance::defaultSocketPath() {
     const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (!runtime.isEmpty())
         return runtime + QStringLiteral("/inkwarden.socket");
-    // Still per user; the server makes the socket itself private.
-    return QDir::tempPath() + QStringLiteral("/inkwarden-%1.socket").arg(::getuid());
+    const QString folder = QDir::tempPath() + QStringLiteral("/inkwarden-%1").arg(::getuid());
+    ::mkdir(QFile::encodeName(folder).constData(), S_IRWXU); // checked before use
+    return folder + QStringLiteral("/inkwarden.socket");
+}
+
+QString SingleInstance::unsafeFolderReason() const {
+    return tr("“%1” is not a folder that only this user can own and enter.")
+        .arg(QFileInfo(m_socketPath).path());
 }
 
 SingleInstance::Launch SingleInstance::tryBecomePrimary() {
     if (m_server)
         return Launch::Primary;
+    if (!isPrivateFolder(QFileInfo(m_socketPath).path()))
+        return Launch::Unsafe;
     // Two launches at the same moment must not both find the socket stale
     // and each remove the other's fresh one.
     QLockFile lock(m_socketPath + QStringLiteral(".lock"));
     if (!lock.tryLock(kAnswerMilliseconds))
         return Launch::Unanswered;
-    switch (handOver()) {
-    case HandOver::Acknowledged:
-        return Launch::HandedOver;
-    case HandOver::Unanswered:
+    // The primary holds this lock for life, so a socket that was removed or
+    // closed under it never lets a second primary write the same files.
+    const int primaryLock = ::open(QFile::encodeName(m_socketPath + QStringLiteral(".primary")),
+                                   O_RDWR | O_CREAT | O_CLOEXEC, S_IRUSR | S_IWUSR);
+    if (primaryLock >= 0 && ::flock(primaryLock, LOCK_EX | LOCK_NB) == 0) {
+        m_primaryLock = primaryLock;
+        if (listen())
+            return Launch::Primary;
+        ::close(std::exchange(m_primaryLock, -1));
         return Launch::Unanswered;
-    case HandOver::NobodyListens:
-        break;
     }
-    return listen() ? Launch::Primary : Launch::Unanswered;
+    if (primaryLock >= 0)
+        ::close(primaryLock);
+    return handOver() == HandOver::Acknowledged ? Launch::HandedOver : Launch::Unanswered;
 }
 
 SingleInstance::HandOver SingleInstance::handOver() {
@@ -114,7 +146,25 @@ bool SingleInstance::listen() {
     }
     m_server = server;
     connect(m_server, &QLocalServer::newConnection, this, &SingleInstance::acceptConnections);
+    // The server closes itself, and removes its socket, when accepting fails
+    // (no file descriptors left), and another program may remove the socket
+    // file; later launches must still find us.
+    auto* check = new QTimer(m_server);
+    connect(check, &QTimer::timeout, this, &SingleInstance::listenAgainIfClosed);
+    check->start(kListenCheckMilliseconds);
     return true;
+}
+
+void SingleInstance::listenAgainIfClosed() {
+    if (m_server && m_server->isListening() && QFileInfo::exists(m_socketPath))
+        return;
+    if (m_server) {
+        m_server->close();
+        m_server->deleteLater();
+    }
+    m_server = nullptr;
+    if (!listen())
+        QTimer::singleShot(kListenCheckMilliseconds, this, &SingleInstance::listenAgainIfClosed);
 }
 
 void SingleInstance::acceptConnections() {

@@ -18,6 +18,7 @@ public:
         Primary,    // nobody else runs: this process goes on
         HandedOver, // the running instance took over: exit now
         Unanswered, // an instance holds the socket but gave no answer we know
+        Unsafe,     // the socket's folder is not this user's alone: see unsafeFolderReason()
     };
 
     static constexpr int kAnswerMilliseconds = 3000;
@@ -25,10 +26,13 @@ public:
     explicit SingleInstance(QString socketPath = defaultSocketPath(), QObject* parent = nullptr);
     ~SingleInstance() override;
 
-    // In the user's runtime folder, which only the user can enter.
+    // In the user's runtime folder, which only the user can enter; without
+    // one, in a folder of the user's own under /tmp.
     static QString defaultSocketPath();
 
     Launch tryBecomePrimary();
+    // Why the socket's folder was refused, for the person starting the program.
+    QString unsafeFolderReason() const;
     bool isPrimary() const { return m_server != nullptr; }
     const QString& socketPath() const { return m_socketPath; }
 
@@ -41,11 +45,13 @@ private:
 
     HandOver handOver();
     bool listen();
+    void listenAgainIfClosed();
     void acceptConnections();
     void readRequest(QLocalSocket* socket);
 
     QString m_socketPath;
     QLocalServer* m_server = nullptr;
+    int m_primaryLock = -1; // held while this process is primary, whatever happens to the socket
 };
 
 } // namespace inkwarden

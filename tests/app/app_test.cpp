@@ -220,6 +220,44 @@ TEST(AppTest, AFileSizeLimitFailsTheWriteInsteadOfEndingTheProgram) {
     QObject::disconnect(qApp, &QGuiApplication::commitDataRequest, qApp, nullptr);
 }
 
+// One primary while it lives, whatever happens to its socket: removed by
+// another program, or closed by the server when accepting finds no file
+// descriptor left. A socket folder another user could own is refused.
+TEST(AppTest, OnlyOnePrimaryWhateverHappensToItsSocket) {
+    QuietHome home;
+    const QString socket = home.path() + u"/inkwarden.socket"_s;
+    SingleInstance primary(socket);
+    ASSERT_EQ(primary.tryBecomePrimary(), SingleInstance::Launch::Primary);
+    QFile::remove(socket);
+    EXPECT_EQ(SingleInstance(socket).tryBecomePrimary(), SingleInstance::Launch::Unanswered);
+    ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(socket); }));
+
+    sockaddr_un address = {AF_UNIX, {}};
+    qstrncpy(address.sun_path, QFile::encodeName(socket).constData(), sizeof address.sun_path);
+    const int client = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    rlimit previous{};
+    ::getrlimit(RLIMIT_NOFILE, &previous);
+    rlimit none = previous;
+    none.rlim_cur = ::dup(client); // the lowest free descriptor: none is left below the limit
+    ::close(int(none.rlim_cur));
+    ::setrlimit(RLIMIT_NOFILE, &none);
+    ASSERT_EQ(::connect(client, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    QTest::qWait(100); // the server tries to accept, fails and closes
+    ::setrlimit(RLIMIT_NOFILE, &previous);
+    ::close(client);
+    EXPECT_TRUE(waitUntil([&] {
+        return SingleInstance(socket).tryBecomePrimary() == SingleInstance::Launch::HandedOver;
+    }));
+
+    const QString shared = home.path() + u"/shared"_s;
+    ASSERT_TRUE(QDir().mkdir(shared) &&
+                QFile::setPermissions(shared, QFile::ReadOwner | QFile::WriteOwner |
+                                                  QFile::ExeOwner | QFile::ReadOther |
+                                                  QFile::ExeOther));
+    EXPECT_EQ(SingleInstance(shared + u"/inkwarden.socket"_s).tryBecomePrimary(),
+              SingleInstance::Launch::Unsafe);
+}
+
 TEST(AppTest, TheWriterComesForwardForARunningSessionAndEveryLaterLaunchAndItsMenusWork) {
     QuietHome home;
     home.settings().setDate(keys::kSessionEnd, QDateTime::currentDateTimeUtc().addSecs(600));
