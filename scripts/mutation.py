@@ -291,10 +291,10 @@ def main():
     say(f"mutation: {len(mutants)} mutants, seed {args.seed}, tree {repo}")
     scores = collections.defaultdict(collections.Counter)
     survivors = []
+    targets = {folder: test_programs(scratch, folder) for folder in folders}
+    programs = {folder: [find_program(build, t) for t in targets[folder]] for folder in folders}
     for m in mutants:
         folder = m["file"].split("/")[1]
-        targets = test_programs(scratch, folder)
-        programs = [find_program(build, t) for t in targets]
         path = os.path.join(scratch, m["file"])
         with open(path, encoding="utf-8") as f:
             original = f.read()
@@ -307,7 +307,7 @@ def main():
         with open(path, "w", encoding="utf-8") as f:
             f.write("\n".join(lines))
         try:
-            result, by = outcome(build, programs, env, targets, args.jobs)
+            result, by = outcome(build, programs[folder], env, targets[folder], args.jobs)
         finally:
             with open(path, "w", encoding="utf-8") as f:
                 f.write(original)

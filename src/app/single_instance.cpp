@@ -107,30 +107,23 @@ SingleInstance::Launch SingleInstance::tryBecomePrimary() {
     }
     if (primaryLock >= 0)
         ::close(primaryLock);
-    return handOver() == HandOver::Acknowledged ? Launch::HandedOver : Launch::Unanswered;
+    return handOver() ? Launch::HandedOver : Launch::Unanswered;
 }
 
-SingleInstance::HandOver SingleInstance::handOver() {
+bool SingleInstance::handOver() {
     const QDeadlineTimer deadline(kAnswerMilliseconds);
     QLocalSocket socket;
     socket.connectToServer(m_socketPath);
     const auto connected = [&] {
         return socket.state() == QLocalSocket::ConnectedState;
     };
-    if (!waitFor(socket, connected, deadline)) {
-        // Refused or missing: no process is behind the socket file.
-        if (socket.error() == QLocalSocket::ConnectionRefusedError ||
-            socket.error() == QLocalSocket::ServerNotFoundError)
-            return HandOver::NobodyListens;
-        return HandOver::Unanswered;
-    }
+    if (!waitFor(socket, connected, deadline))
+        return false;
     socket.write(kActivate);
     const auto answered = [&] {
         return socket.canReadLine();
     };
-    if (!waitFor(socket, answered, deadline))
-        return HandOver::Unanswered;
-    return socket.readLine() == kAcknowledge ? HandOver::Acknowledged : HandOver::Unanswered;
+    return waitFor(socket, answered, deadline) && socket.readLine() == kAcknowledge;
 }
 
 bool SingleInstance::listen() {

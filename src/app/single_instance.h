@@ -41,9 +41,8 @@ Q_SIGNALS:
     void activationRequested();
 
 private:
-    enum class HandOver { NobodyListens, Acknowledged, Unanswered };
-
-    HandOver handOver();
+    // Asks the running instance to come to the front; whether it said it would.
+    bool handOver();
     bool listen();
     void listenAgainIfClosed();
     void acceptConnections();

@@ -132,11 +132,12 @@ void WritingStore::checkFollowup(const QDateTime& now, const QString& today) {
 // after it, and only within a day of it; a day already started, handled or
 // completed, or one before the program first ran, is skipped.
 void WritingStore::checkScheduledStart(const QDateTime& now) {
-    // A daily time no calendar can place (only a damaged settings file holds
-    // one) would otherwise read as "now" and start a session at every launch.
-    if (!scheduledTimeOn(now.toLocalTime().date(), m_scheduleHour, m_scheduleMinute).isValid())
-        return;
     const QDateTime recent = mostRecentScheduledTime(now, m_scheduleHour, m_scheduleMinute);
+    // A daily time no calendar can place (only a damaged settings file holds
+    // one) reads as "now" and would start a session at every launch.
+    if (recent == now &&
+        !scheduledTimeOn(now.toLocalTime().date(), m_scheduleHour, m_scheduleMinute).isValid())
+        return;
     const QString key = dayKey(recent);
     if (key < marker(keys::kTrackingStartDay))
         return;
