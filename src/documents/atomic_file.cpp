@@ -27,7 +27,26 @@ void syncFolder(const QString& folder) {
     }
 }
 
+FileStamp stampFrom(const struct stat& status) {
+    return {quint64(status.st_dev), quint64(status.st_ino), qint64(status.st_size),
+            qint64(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec};
+}
+
 } // namespace
+
+std::optional<FileStamp> stampOf(const QString& path) {
+    struct stat status {};
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return std::nullopt;
+    return stampFrom(status);
+}
+
+std::optional<FileStamp> stampOf(int descriptor) {
+    struct stat status {};
+    if (::fstat(descriptor, &status) != 0)
+        return std::nullopt;
+    return stampFrom(status);
+}
 
 std::optional<QString> ensurePrivateFolder(const QString& path) {
     const QString absolute = QDir::cleanPath(QFileInfo(path).absoluteFilePath());
@@ -53,10 +72,11 @@ std::optional<QString> ensurePrivateFolder(const QString& path) {
 }
 
 std::optional<QString> writeFileAtomically(const QString& path, const QByteArray& bytes,
-                                           bool createFolders) {
+                                           bool createFolders, FileStamp* stamp) {
     const QFileInfo info(path);
     if (!createFolders && !QFileInfo(info.path()).isDir())
-        return QCoreApplication::translate("inkwarden", "The folder “%1” doesn’t exist.").arg(info.path());
+        return QCoreApplication::translate("inkwarden", "The folder “%1” doesn’t exist.")
+            .arg(info.path());
     // The folder's message says what is wrong with it; the file's name says
     // which writing was not saved.
     if (auto error = createFolders ? ensurePrivateFolder(info.path()) : std::nullopt)
@@ -77,7 +97,8 @@ std::optional<QString> writeFileAtomically(const QString& path, const QByteArray
     const QString folder = QFileInfo(target).path();
     // Hidden, and named so that leftovers of a crash can be recognised and
     // removed later (removeLeftoverSaves) without ever touching a person's file.
-    QByteArray temporary = QFile::encodeName(folder + u'/' + kLeftoverSavePrefix + QStringLiteral("XXXXXX"));
+    QByteArray temporary =
+        QFile::encodeName(folder + u'/' + kLeftoverSavePrefix + QStringLiteral("XXXXXX"));
     // mkstemp creates the file with mode 0600, so the text is never readable by others.
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
@@ -89,16 +110,16 @@ std::optional<QString> writeFileAtomically(const QString& path, const QByteArray
     };
     // A file the person picked (an export over an existing one) keeps its
     // mode; our own files are always 0600.
-    if (struct stat existing {}; !createFolders &&
-                                 ::stat(QFile::encodeName(target).constData(), &existing) == 0) {
+    if (struct stat existing{};
+        !createFolders && ::stat(QFile::encodeName(target).constData(), &existing) == 0) {
         if (::fchmod(fd, existing.st_mode & 07777) != 0)
             return abandon(errno);
     }
     // Written straight to the descriptor: every error (full disk, size limit)
     // is met here, while the old file is still untouched.
     for (qsizetype done = 0; done < bytes.size();) {
-        const ssize_t written = ::write(fd, bytes.constData() + done,
-                                        static_cast<size_t>(bytes.size() - done));
+        const ssize_t written =
+            ::write(fd, bytes.constData() + done, static_cast<size_t>(bytes.size() - done));
         if (written < 0 && errno == EINTR)
             continue;
         if (written <= 0)
@@ -107,6 +128,10 @@ std::optional<QString> writeFileAtomically(const QString& path, const QByteArray
     }
     if (::fsync(fd) != 0)
         return abandon(errno);
+    // Taken from the descriptor: a stat after the rename could already see
+    // another program's version.
+    if (stamp)
+        *stamp = stampOf(fd).value_or(FileStamp{});
     if (::close(fd) != 0) {
         const int error = errno;
         ::unlink(temporary.constData());

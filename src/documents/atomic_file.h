@@ -6,6 +6,21 @@
 
 namespace inkwarden {
 
+// One version of a file as the file system tells versions apart: a program
+// that rewrites or replaces the file changes at least one of these.
+struct FileStamp {
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 size = 0;
+    qint64 modifiedNs = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+// The stamp of the file `path` names, links followed; none when there is none.
+std::optional<FileStamp> stampOf(const QString& path);
+// The stamp of an open file.
+std::optional<FileStamp> stampOf(int descriptor);
+
 // Creates `path` and any missing parents; the folders this creates get
 // mode 0700 (existing ones are left as they are). Returns an error message,
 // or nothing on success.
@@ -17,9 +32,10 @@ std::optional<QString> ensurePrivateFolder(const QString& path);
 // file gets mode 0600 and its folder is created as by ensurePrivateFolder().
 // Returns a user-readable error message, or nothing on success; on failure
 // the previous file is untouched. With `createFolders` false the folder must
-// already exist (a place the person picked, not one of ours).
+// already exist (a place the person picked, not one of ours). `written`, if
+// given, receives the stamp of the file as written.
 std::optional<QString> writeFileAtomically(const QString& path, const QByteArray& bytes,
-                                           bool createFolders = true);
+                                           bool createFolders = true, FileStamp* written = nullptr);
 
 // The temporary files writeFileAtomically() makes start with this; a crash
 // between creating one and renaming it leaves it behind, hidden.

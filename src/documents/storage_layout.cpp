@@ -1,14 +1,17 @@
 #include "documents/storage_layout.h"
 
 #include "documents/atomic_file.h"
+#include "documents/document_names.h"
 #include "documents/rtf/rtf.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QStandardPaths>
 #include <algorithm>
+#include <mutex>
 
 namespace inkwarden::storage {
 namespace {
@@ -16,10 +19,23 @@ namespace {
 // Larger files are refused rather than read whole: nobody's writing is this
 // big, and reading it would only exhaust memory.
 constexpr qint64 kLargestReadableDocument = 256LL * 1024 * 1024;
-// Past this the editor would need many seconds to lay the text out and
-// hundreds of megabytes to hold it: refused at once instead, with the file
-// left alone. About 850,000 words, several novels' worth.
-constexpr qsizetype kLongestOpenableDocument = 5'000'000;
+// Past kLongestOpenableDocument the editor would need many seconds to lay the
+// text out and hundreds of megabytes to hold it: refused at once instead,
+// with the file left alone. About 850,000 words, several novels' worth.
+
+// What this process last read or wrote of each document, and where a
+// conflict sent its writes since. Shared by the main thread and the writer.
+struct Known {
+    FileStamp stamp;
+    QString copy;
+};
+std::mutex knownMutex;
+QHash<QString, Known> known;
+
+void remember(const QString& path, const FileStamp& stamp) {
+    const std::lock_guard lock(knownMutex);
+    known.insert(path, {stamp, {}});
+}
 
 QString tr(const char* text) {
     return QCoreApplication::translate("inkwarden", text);
@@ -121,6 +137,8 @@ ReadResult readDocument(const QString& path) {
     if (!file.open(QIODevice::ReadOnly))
         return {{},
                 tr("Couldn’t open “%1”: %2").arg(QFileInfo(path).fileName(), file.errorString())};
+    // The version read is the one later writes must find in place.
+    const std::optional<FileStamp> stamp = stampOf(file.handle());
     if (file.size() > kLargestReadableDocument)
         return {{}, tr("“%1” is too large to open.").arg(QFileInfo(path).fileName())};
     // Sized by the file, not the limit: QIODevice::read allocates all it is asked
@@ -132,14 +150,63 @@ ReadResult readDocument(const QString& path) {
     rtf::ReadResult decoded = rtf::read(bytes, kLongestOpenableDocument);
     if (!decoded.ok())
         return {{}, tr("Couldn’t open “%1”: %2").arg(QFileInfo(path).fileName(), decoded.error)};
+    if (stamp)
+        remember(path, *stamp);
     return {std::move(decoded.text), {}};
 }
 
-std::optional<QString> writeDocument(const QString& path, const RichText& text, bool createFolders) {
+std::optional<QString> writeDocument(const QString& path, const RichText& text,
+                                     bool createFolders) {
     const std::optional<QByteArray> bytes = rtf::write(text);
     if (!bytes)
         return kEncodingFailedMessage;
-    return writeFileAtomically(path, *bytes, createFolders);
+    FileStamp written;
+    std::optional<QString> error = writeFileAtomically(path, *bytes, createFolders, &written);
+    if (!error)
+        remember(path, written);
+    return error;
+}
+
+GuardedWrite writeDocumentGuarded(const QString& path, const RichText& text, const QDateTime& now) {
+    QString target = path;
+    {
+        const std::lock_guard lock(knownMutex);
+        const auto last = known.constFind(path);
+        if (last != known.cend() && !last->copy.isEmpty()) {
+            target = last->copy;
+        } else if (last != known.cend()) {
+            const std::optional<FileStamp> current = stampOf(path);
+            // A file removed meanwhile is simply written again: nothing of
+            // anyone's is lost by that.
+            if (current && *current != last->stamp) {
+                const QFileInfo info(path);
+                const QString name =
+                    QStringLiteral("%1 (conflict %2 %3)")
+                        .arg(info.completeBaseName(), now.toString(QStringLiteral("yyyy-MM-dd")),
+                             now.toString(QStringLiteral("HH.mm")));
+                target = names::uniqueLibraryPath(info.path(), names::cleanDocumentName(name));
+            }
+        }
+    }
+    GuardedWrite result{writeDocument(target, text), target == path ? QString() : target};
+    if (!result.error && !result.copy.isEmpty()) {
+        const std::lock_guard lock(knownMutex);
+        known[path].copy = result.copy;
+    }
+    return result;
+}
+
+bool changedElsewhere(const QString& path) {
+    std::optional<Known> last;
+    {
+        const std::lock_guard lock(knownMutex);
+        if (const auto found = known.constFind(path); found != known.cend())
+            last = *found;
+    }
+    if (!last || !last->copy.isEmpty())
+        return false;
+    const std::optional<FileStamp> current = stampOf(path);
+    return current && *current != last->stamp;
 }
 
 } // namespace inkwarden::storage

@@ -3,6 +3,7 @@
 #include "documents/rich_text.h"
 #include "documents/writing_document.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 #include <optional>
@@ -42,6 +43,10 @@ QString normalizedPath(const QString& path);
 // `followLinks` is set a symbolic link only counts if its target does too.
 bool isInsideDocumentFolders(const QString& path, bool followLinks);
 
+// The longest text, in UTF-16 code units, that a document may hold: longer
+// files are refused when opened, so the editor refuses to grow past it.
+inline constexpr qsizetype kLongestOpenableDocument = 5'000'000;
+
 // Reads and decodes an RTF document; a user-readable message on failure.
 struct ReadResult {
     RichText text;
@@ -54,6 +59,22 @@ ReadResult readDocument(const QString& path);
 // others when `createFolders` is false); a user-readable message on failure.
 std::optional<QString> writeDocument(const QString& path, const RichText& text,
                                      bool createFolders = true);
+
+// Writes the current document's changes, but never over a version another
+// program (a sync tool, another editor) made since this program last read or
+// wrote the file: ours then goes to a copy beside it, "<name> (conflict
+// <day> <HH.mm>).rtf" for the local time `now`, named in `copy`, and every
+// later guarded write of that file follows it there until the file is read
+// again. Both versions are kept.
+struct GuardedWrite {
+    std::optional<QString> error;
+    QString copy;
+};
+GuardedWrite writeDocumentGuarded(const QString& path, const RichText& text, const QDateTime& now);
+
+// True when the file at `path` exists and is no longer the version this
+// program last read or wrote (and no conflict copy has taken its place).
+bool changedElsewhere(const QString& path);
 
 inline const QString kEncodingFailedMessage =
     QStringLiteral("Couldn\u2019t encode this document as RTF.");

@@ -67,6 +67,7 @@ WritingView::WritingView(WritingStore& store, QWidget* parent)
     column->setContentsMargins(0, 0, 0, 0);
     column->setSpacing(0);
     column->addWidget(buildControlRow());
+    column->addWidget(buildNoticeBar());
     m_editorArea = new QVBoxLayout;
     m_editorArea->setContentsMargins(kWritingMargin, 0, kWritingMargin, 0);
     column->addLayout(m_editorArea, 1);
@@ -147,6 +148,62 @@ QWidget* WritingView::buildControlRow() {
     m_countdown->setForegroundRole(QPalette::PlaceholderText);
     m_row->addWidget(m_countdown);
     return band;
+}
+
+// Nothing in it takes the keyboard: it appears while someone is typing, and
+// every key must still reach the text.
+QWidget* WritingView::buildNoticeBar() {
+    m_noticeBar = new QWidget(this);
+    m_noticeBar->setObjectName(QStringLiteral("noticeBar"));
+    m_noticeBar->setAutoFillBackground(true);
+    m_noticeBar->setFocusPolicy(Qt::NoFocus);
+    auto* line = new QHBoxLayout(m_noticeBar);
+    line->setContentsMargins(kWritingMargin + 17, 6, kWritingMargin + 17, 6);
+    m_noticeText = new QLabel(m_noticeBar);
+    m_noticeText->setTextFormat(Qt::PlainText);
+    m_noticeText->setMinimumWidth(0);
+    m_noticeText->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_noticeText->setTextInteractionFlags(Qt::NoTextInteraction);
+    line->addWidget(m_noticeText, 1);
+    m_noticeAction = new QToolButton(m_noticeBar);
+    m_noticeAction->setFocusPolicy(Qt::NoFocus);
+    m_noticeAction->setAutoRaise(true);
+    connect(m_noticeAction, &QToolButton::clicked, this, [this] {
+        if (m_store.writeProblem())
+            m_store.saveEntry(m_store.currentContent());
+        else
+            m_store.setNotice(std::nullopt);
+    });
+    line->addWidget(m_noticeAction);
+    m_noticeBar->hide();
+    return m_noticeBar;
+}
+
+void WritingView::refreshNoticeBar() {
+    const std::optional<QString>& problem = m_store.writeProblem();
+    const std::optional<QString>& notice = problem ? problem : m_store.notice();
+    m_noticeBar->setVisible(notice.has_value());
+    if (!notice)
+        return;
+    const QString text =
+        problem ? tr("%1 Your writing is kept here and saved again with your next change.")
+                      .arg(problem->isEmpty() ? tr("Unknown error") : *problem)
+                : *notice;
+    m_noticeText->setText(text);
+    m_noticeText->setToolTip(text);
+    m_noticeBar->setAccessibleName(text);
+    m_noticeAction->setText(problem ? tr("Try Again") : tr("Dismiss"));
+    // A warning's tint over the window's own colours, so it reads in light and dark themes.
+    QPalette tinted = palette();
+    QColor tint = problem ? QColor(0xd9, 0x30, 0x25) : palette().color(QPalette::Highlight);
+    const QColor base = palette().color(QPalette::Base);
+    const double strength = 0.16;
+    tinted.setColor(QPalette::Window,
+                    QColor::fromRgbF(base.redF() + (tint.redF() - base.redF()) * strength,
+                                     base.greenF() + (tint.greenF() - base.greenF()) * strength,
+                                     base.blueF() + (tint.blueF() - base.blueF()) * strength));
+    tinted.setColor(QPalette::WindowText, palette().color(QPalette::Text));
+    m_noticeBar->setPalette(tinted);
 }
 
 QToolButton* WritingView::formatButton(const QString& symbol, const QString& label, int command) {
@@ -268,6 +325,7 @@ void WritingView::refresh() {
     refreshSession();
     replaceEditorIfNeeded();
     refreshHighlightControls();
+    refreshNoticeBar();
     presentSheetsAndAlerts();
 }
 
@@ -351,8 +409,11 @@ void WritingView::presentSheetsAndAlerts() {
     if (m_store.fileError() && !m_fileErrorAlert) {
         const QString message =
             m_store.fileError()->isEmpty() ? tr("Unknown error") : *m_store.fileError();
-        m_fileErrorAlert = new QMessageBox(QMessageBox::Warning, tr("Couldn’t save"),
-                                           tr("Couldn’t save"), QMessageBox::Ok, window());
+        const QString title = m_store.fileErrorTask() == WritingStore::FileTask::Opening
+                                  ? tr("Couldn’t open")
+                                  : tr("Couldn’t save");
+        m_fileErrorAlert =
+            new QMessageBox(QMessageBox::Warning, title, title, QMessageBox::Ok, window());
         m_fileErrorAlert->setInformativeText(message);
         m_fileErrorAlert->setAttribute(Qt::WA_DeleteOnClose);
         m_fileErrorAlert->setWindowModality(Qt::WindowModal);

@@ -42,6 +42,8 @@ public:
     QToolButton* colorPicker() const { return m_colorPicker; }
     HighlightPickerPopup* highlightPicker() const { return m_picker; }
     QWidget* sessionControl() const;
+    // The line above the text that tells of a failed save or a notice.
+    QWidget* noticeBar() const { return m_noticeBar; }
 
     // Picks a swatch as the popover does: selects it, closes the popover and
     // highlights at once.
@@ -53,6 +55,8 @@ protected:
 
 private:
     QWidget* buildControlRow();
+    QWidget* buildNoticeBar();
+    void refreshNoticeBar();
     QToolButton* formatButton(const QString& symbol, const QString& label, int command);
     QToolButton* textButton(const QString& text, const QString& toolTip);
     QToolButton* buildFontChooser();
@@ -84,6 +88,9 @@ private:
     HighlightPickerPopup* m_picker = nullptr;
     QLabel* m_countdown = nullptr;
     QToolButton* m_start = nullptr;
+    QWidget* m_noticeBar = nullptr;
+    QLabel* m_noticeText = nullptr;
+    QToolButton* m_noticeAction = nullptr;
     QBoxLayout* m_editorArea = nullptr;
     QPointer<RichTextEditor> m_editor;
     QUuid m_editorRevision;

@@ -20,7 +20,8 @@ DocumentWriter::~DocumentWriter() {
     m_thread.join();
 }
 
-quint64 DocumentWriter::write(const QString& path, const RichText& content) {
+quint64 DocumentWriter::write(const QString& path, const RichText& content,
+                              const QDateTime& asked) {
     quint64 ticket;
     {
         const std::lock_guard lock(m_mutex);
@@ -28,9 +29,9 @@ quint64 DocumentWriter::write(const QString& path, const RichText& content) {
         auto waiting = std::find_if(m_jobs.begin(), m_jobs.end(),
                                     [&path](const Job& job) { return job.path == path; });
         if (waiting != m_jobs.end())
-            *waiting = Job{ticket, path, content};
+            *waiting = Job{ticket, path, content, asked};
         else
-            m_jobs.push_back(Job{ticket, path, content});
+            m_jobs.push_back(Job{ticket, path, content, asked});
     }
     m_wake.notify_one();
     return ticket;
@@ -53,9 +54,12 @@ void DocumentWriter::run() {
         m_running = true;
         lock.unlock();
 
-        Result result{job.ticket, job.path, std::nullopt};
+        Result result{job.ticket, job.path, std::nullopt, {}};
         try {
-            result.error = storage::writeDocument(job.path, job.content);
+            storage::GuardedWrite written =
+                storage::writeDocumentGuarded(job.path, job.content, job.asked);
+            result.error = std::move(written.error);
+            result.copy = std::move(written.copy);
         } catch (const std::exception&) {
             // Out of memory while encoding: reported like any failed save, so
             // the text stays in the editor and the person is told.

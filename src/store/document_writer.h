@@ -2,6 +2,7 @@
 
 #include "documents/rich_text.h"
 
+#include <QDateTime>
 #include <QString>
 #include <condition_variable>
 #include <deque>
@@ -22,6 +23,7 @@ public:
         quint64 ticket = 0;
         QString path;
         std::optional<QString> error; // a user-readable message on failure
+        QString copy; // where the text went instead, when another program changed the file
     };
     // Called on the writer's thread after each write.
     using Finished = std::function<void(const Result&)>;
@@ -32,8 +34,9 @@ public:
     DocumentWriter(const DocumentWriter&) = delete;
     DocumentWriter& operator=(const DocumentWriter&) = delete;
 
-    // Queues the write and answers its ticket; tickets only grow.
-    quint64 write(const QString& path, const RichText& content);
+    // Queues the write and answers its ticket; tickets only grow. `asked`
+    // names a conflict copy, should one be needed (see writeDocumentGuarded).
+    quint64 write(const QString& path, const RichText& content, const QDateTime& asked);
     // Blocks until nothing is queued or running, then answers the result of
     // the last write made, if any.
     std::optional<Result> waitUntilIdle();
@@ -43,6 +46,7 @@ private:
         quint64 ticket;
         QString path;
         RichText content;
+        QDateTime asked;
     };
     void run();
 

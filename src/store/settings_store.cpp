@@ -142,10 +142,12 @@ void SettingsStore::keepBrokenFileAside() {
 void SettingsStore::save() {
     if (!m_mayOverwrite) {
         m_lastWriteError = QStringLiteral("The settings file could not be read or kept aside.");
-        return;
+    } else {
+        const QByteArray bytes = QJsonDocument(m_values).toJson(QJsonDocument::Indented);
+        m_lastWriteError = writeFileAtomically(m_filePath, bytes).value_or(QString());
     }
-    const QByteArray bytes = QJsonDocument(m_values).toJson(QJsonDocument::Indented);
-    m_lastWriteError = writeFileAtomically(m_filePath, bytes).value_or(QString());
+    if (!m_lastWriteError.isEmpty() && m_writeFailed)
+        m_writeFailed(m_lastWriteError);
 }
 
 } // namespace inkwarden

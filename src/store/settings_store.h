@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QJsonObject>
 #include <QString>
+#include <functional>
 #include <optional>
 
 namespace inkwarden {
@@ -40,6 +41,10 @@ public:
     const QString& brokenFileKeptAt() const { return m_brokenFileKeptAt; }
     // Why the last write failed; empty after a successful one.
     const QString& lastWriteError() const { return m_lastWriteError; }
+    // Called with the reason whenever a write fails.
+    void setWriteFailureHandler(std::function<void(const QString&)> handler) {
+        m_writeFailed = std::move(handler);
+    }
 
 private:
     void load();
@@ -52,6 +57,7 @@ private:
     QString m_brokenFileKeptAt;
     bool m_mayOverwrite = true; // false while an unread file could not be kept aside
     QString m_lastWriteError;
+    std::function<void(const QString&)> m_writeFailed;
 };
 
 } // namespace inkwarden

@@ -21,13 +21,20 @@ WritingStore::WritingStore(Services services, QObject* parent)
     , m_fileViewer(services.fileViewer) {
     const QDateTime startup = m_clock.now();
     const QString today = dayKey(startup);
-    if (!m_defaults.string(keys::kTrackingStartDay))
-        m_defaults.setString(keys::kTrackingStartDay, today);
     m_currentDateKey = today;
 
     m_scheduleHour = m_defaults.integer(keys::kScheduleHour).value_or(9);
     m_scheduleMinute = m_defaults.integer(keys::kScheduleMinute).value_or(0);
     m_fontName = m_defaults.string(keys::kFontName).value_or(QStringLiteral("Georgia"));
+    // Said once a run: the day's progress may not be remembered.
+    m_defaults.setWriteFailureHandler([this](const QString& reason) {
+        if (m_toldSettingsFailure)
+            return;
+        m_toldSettingsFailure = true;
+        publish(m_notice, tr("Your settings and progress couldn’t be saved: %1").arg(reason));
+    });
+    if (!m_defaults.string(keys::kTrackingStartDay))
+        m_defaults.setString(keys::kTrackingStartDay, today);
 
     restoreSession(startup);
     // What saves cut short by a crash left behind; the files themselves are whole.
@@ -41,6 +48,7 @@ WritingStore::WritingStore(Services services, QObject* parent)
 }
 
 WritingStore::~WritingStore() {
+    m_defaults.setWriteFailureHandler({});
     if (m_wakeObserver)
         disconnect(m_wakeObserver);
     // Writes everything still queued before the store goes.
@@ -55,8 +63,13 @@ void WritingStore::setIsSavePresented(bool presented) {
     publish(m_isSavePresented, presented);
 }
 
-void WritingStore::setFileError(std::optional<QString> error) {
+void WritingStore::setFileError(std::optional<QString> error, FileTask task) {
+    publish(m_fileErrorTask, task);
     publish(m_fileError, std::move(error));
+}
+
+void WritingStore::setNotice(std::optional<QString> notice) {
+    publish(m_notice, std::move(notice));
 }
 
 void WritingStore::setScheduleHour(qint64 hour) {

@@ -55,6 +55,10 @@ public:
     static constexpr qint64 kFollowupWindowEndSeconds = 1860;
     static constexpr qint64 kScheduledStartLimitSeconds = 86400;
 
+    // What the person was doing when a file operation failed, for the
+    // alert's title.
+    enum class FileTask { Saving, Opening };
+
     explicit WritingStore(Services services, QObject* parent = nullptr);
     ~WritingStore() override;
 
@@ -69,13 +73,20 @@ public:
     bool isLibraryPresented() const { return m_isLibraryPresented; }
     bool isSavePresented() const { return m_isSavePresented; }
     const std::optional<QString>& fileError() const { return m_fileError; }
+    FileTask fileErrorTask() const { return m_fileErrorTask; }
+    // Why the current document's latest changes are not on disk; cleared by
+    // the next write of it that succeeds. Shown without taking the keyboard.
+    const std::optional<QString>& writeProblem() const { return m_writeProblem; }
+    // A one-line notice for the window (a conflict, a reload, a limit).
+    const std::optional<QString>& notice() const { return m_notice; }
     qint64 scheduleHour() const { return m_scheduleHour; }
     qint64 scheduleMinute() const { return m_scheduleMinute; }
     const QString& fontName() const { return m_fontName; }
 
     void setIsLibraryPresented(bool presented);
     void setIsSavePresented(bool presented);
-    void setFileError(std::optional<QString> error);
+    void setFileError(std::optional<QString> error, FileTask task = FileTask::Saving);
+    void setNotice(std::optional<QString> notice);
     // Persist the value and, for the time, reconfigure the reminders.
     void setScheduleHour(qint64 hour);
     void setScheduleMinute(qint64 minute);
@@ -140,9 +151,9 @@ Q_SIGNALS:
     void objectWillChange();
 
 private:
-    template <typename T> void publish(T& field, T value) {
+    template <typename T, typename V> void publish(T& field, V&& value) {
         Q_EMIT objectWillChange();
-        field = std::move(value);
+        field = std::forward<V>(value);
     }
 
     void restoreSession(const QDateTime& startup);
@@ -155,6 +166,9 @@ private:
     QString marker(const QString& key) const;
     void switchDocument(std::optional<QUrl> url, RichText content);
     void takeWriteResult(const DocumentWriter::Result& result);
+    void takeWriteOutcome(const QString& path, const std::optional<QString>& error,
+                          const QString& copy);
+    void reloadIfChangedElsewhere();
     bool currentFolderIs(const QString& folder) const;
 
     const Clock& m_clock;
@@ -175,6 +189,10 @@ private:
     bool m_isLibraryPresented = false;
     bool m_isSavePresented = false;
     std::optional<QString> m_fileError;
+    FileTask m_fileErrorTask = FileTask::Saving;
+    std::optional<QString> m_writeProblem;
+    std::optional<QString> m_notice;
+    bool m_toldSettingsFailure = false;
     qint64 m_scheduleHour = 9;
     qint64 m_scheduleMinute = 0;
     QString m_fontName = QStringLiteral("Georgia");

@@ -41,21 +41,21 @@ void WritingStore::saveEntry(const RichText& content) {
         return;
     }
     const QString path = m_currentDocumentURL->toLocalFile();
-    std::optional<QString> error;
     if (!storage::isInsideDocumentFolders(path, true)) {
-        error = tr("“%1” is no longer a document in the library.").arg(QFileInfo(path).fileName());
-    } else if (m_writer) {
+        finishWrites();
+        takeWriteOutcome(
+            path,
+            tr("“%1” is no longer a document in the library.").arg(QFileInfo(path).fileName()), {});
+        return;
+    }
+    if (m_writer) {
         // The outcome arrives with takeWriteResult(); until then the flag
         // keeps what the last finished write said.
-        m_latestWrite = m_writer->write(path, content);
+        m_latestWrite = m_writer->write(path, content, m_clock.now());
         return;
-    } else {
-        error = storage::writeDocument(path, content);
     }
-    finishWrites(); // a write still running must not overrule this outcome
-    publish(m_hasUnsavedChanges, error.has_value());
-    if (error)
-        publish(m_fileError, error);
+    storage::GuardedWrite written = storage::writeDocumentGuarded(path, content, m_clock.now());
+    takeWriteOutcome(path, written.error, written.copy);
 }
 
 void WritingStore::setWritesInBackground(bool background) {
@@ -90,11 +90,41 @@ void WritingStore::takeWriteResult(const DocumentWriter::Result& result) {
     if (result.ticket <= m_appliedWrite || (result.ticket != m_latestWrite && !result.error))
         return;
     m_appliedWrite = result.ticket;
-    if (!m_currentDocumentURL || m_currentDocumentURL->toLocalFile() != result.path)
+    takeWriteOutcome(result.path, result.error, result.copy);
+}
+
+// A failed write is shown in the window, never in an alert: an alert would
+// take the keys the person is still typing. When another program changed
+// the file, our text went to a conflict copy, which the editor now follows.
+void WritingStore::takeWriteOutcome(const QString& path, const std::optional<QString>& error,
+                                    const QString& copy) {
+    if (!m_currentDocumentURL || m_currentDocumentURL->toLocalFile() != path)
         return;
-    publish(m_hasUnsavedChanges, result.error.has_value());
-    if (result.error)
-        publish(m_fileError, result.error);
+    publish(m_hasUnsavedChanges, error.has_value());
+    publish(m_writeProblem, error);
+    if (error || copy.isEmpty())
+        return;
+    publish(m_currentDocumentURL, std::optional<QUrl>(QUrl::fromLocalFile(copy)));
+    publish(m_notice,
+            tr("“%1” was changed by another program. Both versions are kept: yours "
+               "continues as “%2”.")
+                .arg(QFileInfo(path).completeBaseName(), QFileInfo(copy).completeBaseName()));
+}
+
+// Only when the editor holds nothing newer than the file's last version of
+// ours; otherwise the next write keeps both versions.
+void WritingStore::reloadIfChangedElsewhere() {
+    if (!m_currentDocumentURL || m_hasUnsavedChanges || m_latestWrite != m_appliedWrite)
+        return;
+    const QString path = m_currentDocumentURL->toLocalFile();
+    if (!storage::changedElsewhere(path))
+        return;
+    storage::ReadResult read = storage::readDocument(path);
+    if (!read.ok())
+        return; // perhaps still being written; the next heartbeat looks again
+    switchDocument(m_currentDocumentURL, std::move(read.text));
+    publish(m_notice, tr("“%1” was changed by another program and has been reloaded.")
+                          .arg(QFileInfo(path).completeBaseName()));
 }
 
 void WritingStore::switchDocument(std::optional<QUrl> url, RichText content) {
@@ -102,6 +132,7 @@ void WritingStore::switchDocument(std::optional<QUrl> url, RichText content) {
     m_currentContent = std::move(content);
     publish(m_currentDocumentURL, std::move(url));
     publish(m_hasUnsavedChanges, false);
+    publish(m_writeProblem, std::nullopt);
     publish(m_documentRevision, QUuid::createUuid());
 }
 
@@ -134,8 +165,9 @@ void WritingStore::saveCurrent() {
     if (isLibraryDocument()) {
         saveEntry(m_currentContent);
         finishWrites(); // Save says at once whether it worked
-    }
-    else
+        if (m_writeProblem)
+            setFileError(m_writeProblem);
+    } else
         setIsSavePresented(true);
 }
 
@@ -164,16 +196,17 @@ void WritingStore::moveDailyEntryToTodayIfNeeded() {
         switchDocument(today, RichText());
         return;
     }
-    storage::ReadResult read = storage::isInsideDocumentFolders(path, true)
-                                   ? storage::readDocument(path)
-                                   : storage::ReadResult{{}, tr("“%1” isn’t a document in the library.")
-                                                                 .arg(file.fileName())};
+    storage::ReadResult read =
+        storage::isInsideDocumentFolders(path, true)
+            ? storage::readDocument(path)
+            : storage::ReadResult{{},
+                                  tr("“%1” isn’t a document in the library.").arg(file.fileName())};
     if (read.ok()) {
         switchDocument(today, std::move(read.text));
         return;
     }
     switchDocument(std::nullopt, RichText());
-    setFileError(read.error);
+    setFileError(read.error, FileTask::Opening);
 }
 
 } // namespace inkwarden

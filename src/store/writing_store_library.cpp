@@ -63,12 +63,13 @@ bool WritingStore::openDocument(const QUrl& url) {
     finishWrites();
     const QString path = storage::normalizedPath(url.toLocalFile());
     if (!storage::isInsideDocumentFolders(path, true)) {
-        setFileError(tr("“%1” isn’t a document in the library.").arg(url.fileName()));
+        setFileError(tr("“%1” isn’t a document in the library.").arg(url.fileName()),
+                     FileTask::Opening);
         return false;
     }
     storage::ReadResult read = storage::readDocument(path);
     if (!read.ok()) {
-        setFileError(read.error);
+        setFileError(read.error, FileTask::Opening);
         return false;
     }
     if (!confirmSaveBeforeLeaving())

@@ -97,6 +97,7 @@ void WritingStore::tick() {
     const QString today = dayKey(now);
     if (m_currentDateKey != today)
         moveDailyEntryToTodayIfNeeded();
+    reloadIfChangedElsewhere();
     checkFollowup(now, today);
     checkScheduledStart(now);
 }

@@ -210,9 +210,9 @@ TEST(AppTest, AFileSizeLimitFailsTheWriteInsteadOfEndingTheProgram) {
         app.store().finishWrites();
         ::setrlimit(RLIMIT_FSIZE, &previous);
         EXPECT_TRUE(app.store().hasUnsavedChanges());
-        EXPECT_TRUE(app.store().fileError().value_or(QString()).contains(
+        EXPECT_TRUE(app.store().writeProblem().value_or(QString()).contains(
             QString::fromLocal8Bit(std::strerror(EFBIG))))
-            << app.store().fileError().value_or(u"no error"_s).toStdString();
+            << app.store().writeProblem().value_or(u"no error"_s).toStdString();
         QCoreApplication::exit(1);
     });
     EXPECT_EQ(app.run(), 1);

@@ -188,25 +188,42 @@ TEST_F(ScreensTest, SymbolsFollowThePalette) {
     EXPECT_EQ(window.grab().toImage().pixelColor(view->width() / 2, 2), QColor(40, 40, 40));
 }
 
-// While every save of an open document fails, typing brings one alert that
-// names the file, and the text stays; with saves working again the next
-// keystroke writes it all.
-TEST_F(ScreensTest, AFailingSaveShowsOneAlertAndKeepsTheText) {
+// A failing save never takes the keyboard: every key reaches the text, the
+// line above it names the file until a save works, and "Try Again" saves.
+// Failing to open is titled as such; settings that cannot be written are
+// told of once.
+TEST_F(ScreensTest, FailuresAreToldWithoutTakingTheKeyboard) {
     const QUrl url = write(u"Plan"_s, 4);
     ASSERT_TRUE(h.store->openDocument(url));
     settle();
+    text().setFocus();
     std::optional<testing::ScopedFileSizeLimit> refused(std::in_place, 64);
-    type(u" "_s);
-    ASSERT_EQ(alerts().size(), 1);
-    EXPECT_EQ(alerts()[0]->text(), u"Couldn’t save"_s);
-    EXPECT_TRUE(alerts()[0]->informativeText().contains(u"“Plan.rtf”"_s));
-    type(u"and more"_s);
-    refused.reset();
-    EXPECT_EQ(alerts().size(), 1) << "one alert for many refused keystrokes";
+    type(u" and more"_s);
+    EXPECT_TRUE(alerts().isEmpty());
+    EXPECT_EQ(QApplication::focusWidget(), &text());
     EXPECT_EQ(text().toPlainText(), u"text and more"_s);
-    alerts()[0]->button(QMessageBox::Ok)->click();
-    type(u"."_s);
-    EXPECT_EQ(storage::readDocument(url.toLocalFile()).text.text(), u"text and more."_s);
+    ASSERT_TRUE(view->noticeBar()->isVisible());
+    EXPECT_TRUE(view->noticeBar()->accessibleName().contains(u"“Plan.rtf”"_s));
+    refused.reset();
+    find(view->noticeBar(), u"Try Again"_s)->click();
+    settle();
+    EXPECT_FALSE(view->noticeBar()->isVisible());
+    EXPECT_EQ(storage::readDocument(url.toLocalFile()).text.text(), u"text and more"_s);
+
+    QFile::resize(url.toLocalFile(), 3);
+    EXPECT_FALSE(h.store->openDocument(url));
+    settle();
+    ASSERT_EQ(alerts().size(), 1);
+    EXPECT_EQ(alerts()[0]->text(), u"Couldn’t open"_s);
+
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        testing::ScopedFileSizeLimit full(8);
+        h.store->setFontName(u"Menlo"_s);
+        settle();
+        EXPECT_EQ(view->noticeBar()->isVisible(), attempt == 0) << "told once";
+        if (attempt == 0)
+            find(view->noticeBar(), u"Dismiss"_s)->click();
+    }
 }
 
 // The library lists newest first, each row with its symbol. With nothing

@@ -103,15 +103,18 @@ protected:
         store().saveEntry(content);
         store().finishWrites();
     }
-    QString error() { return store().fileError().value_or(QString()); }
+    // The failed-save line's message, else the alert's.
+    QString error() {
+        return store().writeProblem().value_or(store().fileError().value_or(QString()));
+    }
     // What the person sees: the open file's name or "untitled", "*" while
-    // the writing is unsaved, "!" while an error is shown, then the text.
+    // the writing is unsaved, "!" while an error is shown (alert or line), then the text.
     QString seen() {
         const WritingStore& s = store();
         const QString name = s.currentDocumentURL() ? s.currentDocumentURL()->fileName()
                                                     : QStringLiteral("untitled");
         return name + (s.hasUnsavedChanges() ? QStringLiteral("*") : QString()) +
-               (s.fileError() ? QStringLiteral("! ") : QStringLiteral(" ")) +
+               (s.fileError() || s.writeProblem() ? QStringLiteral("! ") : QStringLiteral(" ")) +
                s.currentContent().text();
     }
 

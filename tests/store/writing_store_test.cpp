@@ -1,4 +1,5 @@
 #include "documents/atomic_file.h"
+#include "documents/rtf/rtf.h"
 #include "store_harness.h"
 #include "support/file_bytes.h"
 #include "support/scoped_file_size_limit.h"
@@ -115,6 +116,29 @@ TEST_P(WritingStoreTest, ARefusedWriteKeepsTheOldFileAndTheNewTextUntilWritingWo
     EXPECT_EQ(seen() + u' ' + textOf(outside), u"2026-12-08.rtf*! typed private"_s);
 }
 
+// Another program's version of the open file is never overwritten: with
+// nothing newer here it is shown; with newer typing both are kept, ours as a
+// conflict copy beside it that the editor goes on writing.
+TEST_P(WritingStoreTest, AnotherProgramsVersionIsNeverOverwritten) {
+    const QString plan = saved(library(u"Plan.rtf"_s), u"ours"_s);
+    open(plan);
+    const auto theirs = [&](const QString& text) {
+        writeBytes(plan, *rtf::write(writing(text)));
+    };
+    theirs(u"them"_s); // same size, same file: only the time tells
+    h.tickAt(localTime(2026, 12, 7, 14, 5));
+    EXPECT_EQ(seen(), u"Plan.rtf them"_s);
+    EXPECT_TRUE(store().notice().value_or(QString()).contains(u"reloaded"_s));
+    theirs(u"their change"_s);
+    edit(writing(u"mine"_s));
+    const QString copy = library(u"Plan (conflict 2026-12-07 14.05).rtf"_s);
+    EXPECT_EQ(seen() + textOf(plan), u"Plan (conflict 2026-12-07 14.05).rtf minetheir change"_s);
+    EXPECT_TRUE(store().notice().value_or(QString()).contains(u"Plan (conflict"_s));
+    edit(writing(u"mine, more"_s));
+    h.tickAt(localTime(2026, 12, 7, 14, 6));
+    EXPECT_EQ(textOf(copy) + u'|' + textOf(plan), u"mine, more|their change"_s);
+}
+
 // At midnight an open daily entry gives way to the new day's: the one written
 // ahead, or an empty one that its first change creates, once text whose write
 // had failed is written; never a file that cannot be read, which the next
@@ -131,7 +155,7 @@ TEST_P(WritingStoreTest, AnOpenDailyEntryFollowsTheDay) {
     }
     h.tickAt(localTime(2026, 12, 9, 0, 0, 1));
     EXPECT_EQ(textOf(storage::entryPath(u"2026-12-08"_s)), u"unsaved"_s);
-    EXPECT_EQ(seen(), u"2026-12-09.rtf! "_s);
+    EXPECT_EQ(seen(), u"2026-12-09.rtf "_s) << "the failed-save line goes once writing works";
     EXPECT_FALSE(QFileInfo::exists(storage::entryPath(u"2026-12-09"_s))) << "made by a change";
     const QString zip = storage::entryPath(u"2026-12-10"_s);
     writeBytes(zip, "PK\x03\x04 a zip archive");
