@@ -1,5 +1,6 @@
 #include "editor/rich_text_editor.h"
 
+#include "documents/storage_layout.h"
 #include "editor/editor_requests.h"
 #include "editor/highlight_palette.h"
 #include "editor/placeholder_text_view.h"
@@ -8,12 +9,14 @@
 
 #include <QFontDatabase>
 #include <QKeyEvent>
+#include <QLocale>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace inkwarden {
 namespace {
@@ -136,6 +139,8 @@ RichTextEditor::RichTextEditor(WritingStore& store, QWidget* parent)
 
     connect(&EditorRequests::instance(), &EditorRequests::requested, this,
             &RichTextEditor::received);
+    connect(m_textView->document(), &QTextDocument::contentsChange, this,
+            [this](int position, int, int added) { m_lastChangeEnd = position + added; });
     connect(m_textView, &QTextEdit::textChanged, this, &RichTextEditor::textDidChange);
     m_textView->installEventFilter(this);
     connect(m_textView, &QTextEdit::cursorPositionChanged, this,
@@ -368,6 +373,9 @@ void RichTextEditor::textDidChange() {
         return;
     m_changingText = true;
     QTextDocument& document = *m_textView->document();
+    if (const int excess = document.characterCount() - 1 - int(storage::kLongestOpenableDocument);
+        excess > 0)
+        refuseExcess(document, excess);
     bool highlightedLineBreak = false;
     RichText content = editor::toRichText(document, &highlightedLineBreak);
     // Rarely needed now that breaks are made plain; when it is, it joins the
@@ -400,6 +408,25 @@ bool RichTextEditor::eventFilter(QObject* watched, QEvent* event) {
             plainTypingAttributes();
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// A longer text could be saved but never opened again, so what passes the
+// limit is taken back off the end of the edit that brought it, in the same
+// undo step, and the person is told.
+void RichTextEditor::refuseExcess(QTextDocument& document, int excess) {
+    const int end = std::clamp(m_lastChangeEnd, excess, document.characterCount() - 1);
+    int start = end - excess;
+    if (start > 0 && document.characterAt(start).isLowSurrogate())
+        --start; // never half a character
+    QTextCursor cut(&document);
+    cut.setPosition(start);
+    cut.setPosition(end, QTextCursor::KeepAnchor);
+    cut.joinPreviousEditBlock();
+    cut.removeSelectedText();
+    cut.endEditBlock();
+    m_store.setNotice(
+        tr("This document has reached its limit of %1 characters; the rest was not added.")
+            .arg(QLocale().toString(qlonglong(storage::kLongestOpenableDocument))));
 }
 
 void RichTextEditor::plainTypingAttributes() {

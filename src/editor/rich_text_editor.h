@@ -9,6 +9,7 @@
 #include <optional>
 
 class QTextCursor;
+class QTextDocument;
 
 namespace inkwarden {
 
@@ -62,11 +63,13 @@ private:
     void textDidChange();
     void plainTypingAttributes();
     void handBackToStore();
+    void refuseExcess(QTextDocument& document, int excess);
 
     WritingStore& m_store;
     PlaceholderTextView* m_textView = nullptr;
     std::optional<QColor> m_cursorHighlightColor;
     bool m_changingText = false;
+    int m_lastChangeEnd = 0; // where the latest edit's inserted text ends
 };
 
 } // namespace inkwarden

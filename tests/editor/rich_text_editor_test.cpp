@@ -211,6 +211,28 @@ TEST_F(RichTextEditorTest, PasteKeepsOnlyBoldAndItalicEvenInsideAHighlight) {
     EXPECT_TRUE(view.viewport()->rect().contains(view.cursorRect()));
 }
 
+// No text past the length that opens again: what a paste or typing brings
+// beyond it is refused, with a notice; one undo takes the paste back whole.
+TEST_F(RichTextEditorTest, NoTextPastTheLengthThatOpensAgain) {
+    const qsizetype limit = storage::kLongestOpenableDocument;
+    const QString line = QString(79, u'x') + u'\n';
+    const QString body = line.repeated(limit / line.size() - 1) + QString(line.size() - 3, u'y');
+    QTextEdit& view = open(testing::writing(body));
+    view.moveCursor(QTextCursor::End);
+    auto* pasted = new QMimeData;
+    pasted->setText(u"12345"_s);
+    QApplication::clipboard()->setMimeData(pasted);
+    view.paste();
+    EXPECT_EQ(saved().text().size(), limit);
+    EXPECT_TRUE(saved().text().endsWith(u"y123"_s));
+    EXPECT_TRUE(h.store->notice().value_or(QString()).contains(u"5,000,000"_s));
+    press(Qt::Key_Z);
+    EXPECT_EQ(saved().text(), body);
+    type(u"abcd"_s);
+    EXPECT_TRUE(saved().text().endsWith(u"yabc"_s));
+    EXPECT_EQ(saved().text().size(), limit);
+}
+
 // A field of /proc/self/status ("VmRSS", "VmHWM") in KiB.
 qint64 statusKiB(const QString& field) {
     const QRegularExpression line(u"^"_s + field + u":\\s*(\\d+)"_s,
