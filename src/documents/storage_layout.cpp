@@ -87,6 +87,17 @@ QString entryPath(const QString& dayKey) {
                              : entries + QLatin1Char('/') + dayKey + QStringLiteral(".rtf");
 }
 
+QString recoveryPath() {
+    QString state = qEnvironmentVariable("XDG_STATE_HOME");
+    if (state.isEmpty() || QDir::isRelativePath(state)) {
+        const QString home = QDir::homePath();
+        if (home.isEmpty() || home == QDir::rootPath())
+            return {};
+        state = home + QStringLiteral("/.local/state");
+    }
+    return state + QStringLiteral("/Inkwarden/untitled.rtf");
+}
+
 QString displayTitle(const QString& path, bool isDailyEntry) {
     const QString name = QFileInfo(path).completeBaseName();
     return isDailyEntry ? QStringLiteral("Daily writing \u00b7 ") + name : name;

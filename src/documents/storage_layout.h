@@ -25,6 +25,11 @@ QString documentsFolder();
 QString entriesFolder();
 QString entryPath(const QString& dayKey);
 
+// Where untitled writing is mirrored until it is saved or discarded, so a
+// crash cannot take it: $XDG_STATE_HOME/Inkwarden/untitled.rtf (empty when
+// the system gives no home at all). Outside the library, never listed.
+QString recoveryPath();
+
 // "Daily writing · 2026-12-05" for an entry, the file's base name otherwise.
 QString displayTitle(const QString& path, bool isDailyEntry);
 

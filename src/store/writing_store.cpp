@@ -8,6 +8,7 @@
 #include "store/settings_store.h"
 #include "store/store_services.h"
 
+#include <QFileInfo>
 #include <QTimer>
 
 namespace inkwarden {
@@ -40,6 +41,10 @@ WritingStore::WritingStore(Services services, QObject* parent)
     // What saves cut short by a crash left behind; the files themselves are whole.
     removeLeftoverSaves(storage::documentsFolder());
     removeLeftoverSaves(storage::entriesFolder());
+    removeLeftoverSaves(QFileInfo(storage::recoveryPath()).path());
+    recoverUntitledWriting();
+    if (!m_hasUnsavedChanges)
+        openTodaysEntry();
     refreshDocuments();
     m_reminders.configure(m_scheduleHour, m_scheduleMinute);
     startHeartbeat();

@@ -165,6 +165,11 @@ private:
     void checkScheduledStart(const QDateTime& now);
     QString marker(const QString& key) const;
     void switchDocument(std::optional<QUrl> url, RichText content);
+    void openTodaysEntry();
+    void recoverUntitledWriting();
+    void mirrorUntitledWriting(const RichText& content);
+    void forgetUntitledWriting();
+    template <typename Question> auto asking(Question question);
     void takeWriteResult(const DocumentWriter::Result& result);
     void takeWriteOutcome(const QString& path, const std::optional<QString>& error,
                           const QString& copy);
@@ -193,6 +198,8 @@ private:
     std::optional<QString> m_writeProblem;
     std::optional<QString> m_notice;
     bool m_toldSettingsFailure = false;
+    bool m_isAsking = false;               // a question is open: a daily start waits for its answer
+    std::optional<QUrl> m_entryLeftBehind; // an entry a failed write kept past midnight
     qint64 m_scheduleHour = 9;
     qint64 m_scheduleMinute = 0;
     QString m_fontName = QStringLiteral("Georgia");
@@ -204,5 +211,13 @@ private:
     quint64 m_latestWrite = 0;  // the ticket whose outcome decides the unsaved flag
     quint64 m_appliedWrite = 0; // the last ticket whose outcome was taken in
 };
+
+template <typename Question> auto WritingStore::asking(Question question) {
+    const bool wasAsking = m_isAsking;
+    m_isAsking = true;
+    auto answer = question();
+    m_isAsking = wasAsking;
+    return answer;
+}
 
 } // namespace inkwarden

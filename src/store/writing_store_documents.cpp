@@ -38,6 +38,7 @@ void WritingStore::saveEntry(const RichText& content) {
     m_currentContent = content;
     if (!m_currentDocumentURL) {
         publish(m_hasUnsavedChanges, !content.isEmpty());
+        mirrorUntitledWriting(content);
         return;
     }
     const QString path = m_currentDocumentURL->toLocalFile();
@@ -114,7 +115,7 @@ void WritingStore::takeWriteOutcome(const QString& path, const std::optional<QSt
 // Only when the editor holds nothing newer than the file's last version of
 // ours; otherwise the next write keeps both versions.
 void WritingStore::reloadIfChangedElsewhere() {
-    if (!m_currentDocumentURL || m_hasUnsavedChanges || m_latestWrite != m_appliedWrite)
+    if (!m_currentDocumentURL || m_hasUnsavedChanges || m_latestWrite > m_appliedWrite)
         return;
     const QString path = m_currentDocumentURL->toLocalFile();
     if (!storage::changedElsewhere(path))
@@ -125,6 +126,65 @@ void WritingStore::reloadIfChangedElsewhere() {
     switchDocument(m_currentDocumentURL, std::move(read.text));
     publish(m_notice, tr("“%1” was changed by another program and has been reloaded.")
                           .arg(QFileInfo(path).completeBaseName()));
+}
+
+// Today's entry: its text when the file exists, else empty (its first change
+// creates it). One that cannot be read is never taken over, since the next
+// keystroke would overwrite it.
+void WritingStore::openTodaysEntry() {
+    const QUrl today = entryURL();
+    const QString path = today.toLocalFile();
+    if (path.isEmpty())
+        return;
+    if (const QFileInfo file(path); !file.exists() && !file.isSymLink()) {
+        switchDocument(today, RichText());
+        return;
+    }
+    storage::ReadResult read =
+        storage::isInsideDocumentFolders(path, true)
+            ? storage::readDocument(path)
+            : storage::ReadResult{
+                  {}, tr("“%1” isn’t a document in the library.").arg(QFileInfo(path).fileName())};
+    if (!read.ok()) {
+        setFileError(read.error, FileTask::Opening);
+        return;
+    }
+    switchDocument(today, std::move(read.text));
+}
+
+// Untitled writing left by a run that ended without asking (a crash, a kill,
+// a power cut) comes back as it was: untitled, unsaved.
+void WritingStore::recoverUntitledWriting() {
+    const QString path = storage::recoveryPath();
+    if (path.isEmpty() || !QFileInfo(path).isFile())
+        return;
+    storage::ReadResult read = storage::readDocument(path);
+    if (!read.ok() || read.text.isEmpty())
+        return; // left in place: never removed unread
+    m_currentContent = std::move(read.text);
+    m_hasUnsavedChanges = true;
+    m_notice = tr("Writing that wasn’t saved when Inkwarden last closed has been recovered.");
+}
+
+void WritingStore::mirrorUntitledWriting(const RichText& content) {
+    const QString path = storage::recoveryPath();
+    if (path.isEmpty())
+        return;
+    if (content.isEmpty()) {
+        forgetUntitledWriting();
+        return;
+    }
+    if (m_writer)
+        m_writer->write(path, content, m_clock.now());
+    else
+        storage::writeDocument(path, content);
+}
+
+// After the writes still queued, so none brings the file back.
+void WritingStore::forgetUntitledWriting() {
+    finishWrites();
+    if (const QString path = storage::recoveryPath(); !path.isEmpty())
+        QFile::remove(path);
 }
 
 void WritingStore::switchDocument(std::optional<QUrl> url, RichText content) {
@@ -142,11 +202,14 @@ bool WritingStore::confirmSaveBeforeLeaving() {
         return true;
     if (!m_prompts)
         return false;
-    const DocumentPrompts::LeaveAnswer answer = m_prompts->askToSaveBeforeLeaving(suggestedTitle());
+    const DocumentPrompts::LeaveAnswer answer =
+        asking([&] { return m_prompts->askToSaveBeforeLeaving(suggestedTitle()); });
     switch (answer.choice) {
     case DocumentPrompts::LeaveChoice::Save:
         return saveToLibrary(answer.name);
     case DocumentPrompts::LeaveChoice::DontSave:
+        if (!m_currentDocumentURL)
+            forgetUntitledWriting();
         return true;
     case DocumentPrompts::LeaveChoice::Cancel:
         break;
@@ -179,15 +242,21 @@ void WritingStore::saveCurrent() {
 // is never taken over, since the next keystroke would overwrite it.
 void WritingStore::moveDailyEntryToTodayIfNeeded() {
     finishWrites();
-    const bool dailyEntryWasOpen = m_currentDocumentURL && *m_currentDocumentURL == entryURL();
+    const bool dailyEntryWasOpen =
+        m_currentDocumentURL &&
+        (*m_currentDocumentURL == entryURL() || m_currentDocumentURL == m_entryLeftBehind);
     publish(m_currentDateKey, dayKey(m_clock.now()));
+    m_entryLeftBehind.reset();
     if (!dailyEntryWasOpen)
         return;
     if (m_hasUnsavedChanges) {
         saveEntry(m_currentContent);
         finishWrites();
-        if (m_hasUnsavedChanges)
+        if (m_hasUnsavedChanges) {
+            // Moved by the first write that works (see tick()).
+            m_entryLeftBehind = m_currentDocumentURL;
             return;
+        }
     }
     const QUrl today = entryURL();
     const QString path = today.toLocalFile();

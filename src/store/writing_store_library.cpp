@@ -53,8 +53,11 @@ bool WritingStore::saveToLibrary(const QString& name) {
         setFileError(error);
         return false;
     }
+    const bool wasUntitled = !m_currentDocumentURL;
     publish(m_currentDocumentURL, std::optional<QUrl>(QUrl::fromLocalFile(path)));
     publish(m_hasUnsavedChanges, false);
+    if (wasUntitled)
+        forgetUntitledWriting();
     refreshDocuments();
     return true;
 }
@@ -106,7 +109,8 @@ void WritingStore::exportCurrent() {
     const QString proposed = m_currentDocumentURL
                                  ? QFileInfo(m_currentDocumentURL->toLocalFile()).fileName()
                                  : QStringLiteral("Untitled.rtf");
-    const std::optional<QString> path = m_prompts->chooseExportPath(proposed);
+    const std::optional<QString> path =
+        asking([&] { return m_prompts->chooseExportPath(proposed); });
     if (!path || path->isEmpty())
         return;
     if (std::optional<QString> error = storage::writeDocument(*path, m_currentContent, false))

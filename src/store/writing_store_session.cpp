@@ -54,6 +54,9 @@ void WritingStore::startSession() {
     if (m_isSessionActive)
         return;
     moveDailyEntryToTodayIfNeeded();
+    // A session's writing goes straight to a file: the day's entry.
+    if (!m_currentDocumentURL && m_currentContent.isEmpty())
+        openTodaysEntry();
     const QDateTime now = m_clock.now();
     m_defaults.setString(keys::kLastScheduledDay,
                          dayKey(mostRecentScheduledTime(now, m_scheduleHour, m_scheduleMinute)));
@@ -95,7 +98,7 @@ void WritingStore::tick() {
         return;
     }
     const QString today = dayKey(now);
-    if (m_currentDateKey != today)
+    if (m_currentDateKey != today || (m_entryLeftBehind && !m_hasUnsavedChanges))
         moveDailyEntryToTodayIfNeeded();
     reloadIfChangedElsewhere();
     checkFollowup(now, today);
@@ -133,6 +136,10 @@ void WritingStore::checkFollowup(const QDateTime& now, const QString& today) {
 // after it, and only within a day of it; a day already started, handled or
 // completed, or one before the program first ran, is skipped.
 void WritingStore::checkScheduledStart(const QDateTime& now) {
+    // Started inside an open question, the session would be lost to its answer
+    // (a quit); it waits, or the next launch makes it up.
+    if (m_isAsking)
+        return;
     const QDateTime recent = mostRecentScheduledTime(now, m_scheduleHour, m_scheduleMinute);
     // A daily time no calendar can place (only a damaged settings file holds
     // one) reads as "now" and would start a session at every launch.

@@ -136,6 +136,7 @@ TEST(AppTest, EveryWayOutAsksOnlyWhatItMustAndKeepsOrDropsTheWritingAsAnswered) 
             WritingStore& store = app.store();
             if (c.session)
                 store.startSession();
+            store.newDocument(); // untitled writing, not the day's entry
             store.saveEntry(writing(c.text));
             if (c.way == Way::Quit)
                 action(window, u"Quit"_s)->trigger();
@@ -178,6 +179,7 @@ TEST(AppTest, AnEndNobodyIsAskedAboutKeepsWritingWhateverItsFirstLine) {
         QuietHome home;
         InkwardenApp app;
         QTimer::singleShot(0, &app.writerWindow(), [&] {
+            app.store().newDocument();
             app.store().saveEntry(writing(text));
             ::kill(::getpid(), SIGTERM);
         });
@@ -311,6 +313,7 @@ TEST(AppTest, EndingWithoutAskingWritesAFailedDocumentOnceMoreAndSaysWhenItCanno
     WritingStore& store = app.store();
     AppDelegate delegate({});
     delegate.setStore(&store);
+    store.newDocument();
     store.saveEntry(writing(u"before"_s));
     ASSERT_TRUE(store.saveToLibrary(u"Plan"_s));
     {

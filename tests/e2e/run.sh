@@ -71,7 +71,8 @@ gone "$app" && fail "the first inkwarden ended"
 echo "ok - a second inkwarden hands over to the running one and exits"
 
 text="Evening notes before logout"
-xdotool windowfocus --sync "$(window_of Inkwarden)" type --delay 30 "$text"
+# New Document first: the program opens on the day's entry, which needs no keeping.
+xdotool windowfocus --sync "$(window_of Inkwarden)" key ctrl+n type --delay 30 "$text"
 # The sheet opens only once the keys typed before it have arrived.
 xdotool key ctrl+shift+s
 wait_for "the Save to Library sheet" eval '[[ -n $(window_of "Save to Library") ]]'

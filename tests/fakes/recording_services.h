@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QStringList>
+#include <functional>
 #include <optional>
 
 namespace inkwarden::testing {
@@ -47,10 +48,13 @@ public:
     QList<LeaveAnswer> leaveAnswers;
     QStringList suggestedNames; // what each leave question proposed
     std::optional<QString> exportPath;
-    QStringList proposedExportNames; // what each export panel proposed
+    QStringList proposedExportNames;   // what each export panel proposed
+    std::function<void()> whileAsking; // what happens while a leave question is open
 
     LeaveAnswer askToSaveBeforeLeaving(const QString& suggestedName) override {
         suggestedNames.append(suggestedName);
+        if (whileAsking)
+            whileAsking();
         return leaveAnswers.isEmpty() ? LeaveAnswer{} : leaveAnswers.takeFirst();
     }
     std::optional<QString> chooseExportPath(const QString& proposedFileName) override {

@@ -1,6 +1,7 @@
 #include "crash_states.h"
 #include "documents/atomic_file.h"
 #include "documents/rtf/rtf.h"
+#include "fakes/standalone_store.h"
 #include "store/settings_store.h"
 #include "support/file_bytes.h"
 #include "support/temp_home.h"
@@ -58,6 +59,28 @@ TEST(CrashConsistencyTest, KilledMidSaveLeavesASavedStateAndWholeSettings) {
     for (const QString& name : QDir(library).entryList(QDir::Files | QDir::Hidden | QDir::System))
         EXPECT_TRUE(name == u"Crash story.rtf"_s || name.startsWith(kLeftoverSavePrefix))
             << name.toStdString();
+}
+
+// Killed while typing, the next launch shows the words: a session's in the
+// day's entry, untitled writing recovered as untitled and unsaved, and said so.
+TEST(CrashConsistencyTest, AKillLosesNoSessionOrUntitledWriting) {
+    for (const QString& mode : {u"--session"_s, u"--untitled"_s}) {
+        SCOPED_TRACE(mode.toStdString());
+        TempHome home;
+        QProcess writer;
+        writer.start(QStringLiteral(INKWARDEN_CRASH_WRITER), {u"--background"_s, mode});
+        ASSERT_TRUE(writer.waitForReadyRead(10000));
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        ::kill(static_cast<pid_t>(writer.processId()), SIGKILL);
+        ASSERT_TRUE(writer.waitForFinished(10000) && writer.exitStatus() == QProcess::CrashExit);
+        const StandaloneStore relaunched;
+        const WritingStore& store = relaunched.store;
+        const bool untitled = mode == u"--untitled"_s;
+        EXPECT_TRUE(store.currentContent().text().startsWith(u"Words."_s));
+        EXPECT_EQ(store.currentDocumentURL(),
+                  untitled ? std::nullopt : std::optional<QUrl>(store.entryURL()));
+        EXPECT_EQ(store.hasUnsavedChanges() && store.notice().has_value(), untitled);
+    }
 }
 
 } // namespace

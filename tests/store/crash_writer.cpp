@@ -3,7 +3,8 @@
 // until SIGKILL ends it, each run going on from what the last one left.
 // Prints "ready" once the first save of the run is done; exits non-zero only
 // when a save fails. "--background" writes on the writer thread, as the
-// program does.
+// program does. With "--session" or "--untitled" it types instead, for ever,
+// in a session started from an empty launch or in a new untitled document.
 #include "crash_states.h"
 #include "documents/storage_layout.h"
 #include "fakes/standalone_store.h"
@@ -19,8 +20,27 @@ int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);
     testing::StandaloneStore standalone;
     WritingStore& store = standalone.store;
-    const bool background = argc > 1;
+    const QStringList arguments = app.arguments();
+    const bool background = arguments.contains(QStringLiteral("--background"));
     store.setWritesInBackground(background);
+    if (arguments.contains(QStringLiteral("--session")))
+        store.startSession();
+    else if (arguments.contains(QStringLiteral("--untitled")))
+        store.newDocument();
+    if (store.isSessionActive() || arguments.contains(QStringLiteral("--untitled"))) {
+        QString typed = QStringLiteral("Words");
+        for (int key = 0; key < 100000; ++key) {
+            RichTextBuilder text;
+            text.append(typed += u'.',
+                        TextRun{0, 0, QStringLiteral("Georgia"), 21, false, false, {}, {}});
+            store.saveEntry(text.take());
+            if (key == 0) {
+                store.finishWrites();
+                std::puts("ready"), std::fflush(stdout);
+            }
+        }
+        return 3;
+    }
     const QString path = storage::documentsFolder() + QStringLiteral("/Crash story.rtf");
     const bool exists = QFileInfo::exists(path);
     if (exists && !store.openDocument(QUrl::fromLocalFile(path)))

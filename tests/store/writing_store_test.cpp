@@ -49,11 +49,14 @@ TEST_P(WritingStoreTest, UntitledWritingIsAskedAboutAndSavedUnderANameThatOverwr
     EXPECT_TRUE(error().contains(u"Big.rtf"_s));
     EXPECT_EQ(seen(), u"untitled*! Morning pages\nmore"_s);
     EXPECT_EQ(h.prompts.suggestedNames, QStringList(2, u"Morning pages"_s));
+    store().finishWrites();
+    EXPECT_EQ(textOf(storage::recoveryPath()), u"Morning pages\nmore"_s) << "kept from a crash";
 
     saved(library(u"Essay.rtf"_s), u"kept"_s);
     const QUuid typed = store().documentRevision();
     ASSERT_TRUE(store().saveToLibrary(u" Essay "_s));
     EXPECT_EQ(seen(), u"Essay 2.rtf! Morning pages\nmore"_s);
+    EXPECT_FALSE(QFileInfo::exists(storage::recoveryPath())) << "saved, so no longer kept apart";
     EXPECT_EQ(store().documentRevision(), typed) << "the editor keeps its text";
     EXPECT_EQ(store().documents().size(), 2) << "no Big.rtf";
     store().revealCurrentInFinder();
@@ -152,10 +155,14 @@ TEST_P(WritingStoreTest, AnOpenDailyEntryFollowsTheDay) {
     {
         ScopedFileSizeLimit limit(64);
         edit(writing(u"unsaved"_s));
+        h.tickAt(localTime(2026, 12, 9, 0, 0, 1));
     }
-    h.tickAt(localTime(2026, 12, 9, 0, 0, 1));
+    h.tickAt(localTime(2026, 12, 9, 0, 0, 2));
+    EXPECT_EQ(seen(), u"2026-12-08.rtf*! unsaved"_s) << "kept until its text is on disk";
+    edit(writing(u"unsaved"_s));
+    h.tickAt(localTime(2026, 12, 9, 0, 0, 3));
     EXPECT_EQ(textOf(storage::entryPath(u"2026-12-08"_s)), u"unsaved"_s);
-    EXPECT_EQ(seen(), u"2026-12-09.rtf "_s) << "the failed-save line goes once writing works";
+    EXPECT_EQ(seen(), u"2026-12-09.rtf "_s) << "moved by the first write that works";
     EXPECT_FALSE(QFileInfo::exists(storage::entryPath(u"2026-12-09"_s))) << "made by a change";
     const QString zip = storage::entryPath(u"2026-12-10"_s);
     writeBytes(zip, "PK\x03\x04 a zip archive");
@@ -168,6 +175,32 @@ TEST_P(WritingStoreTest, AnOpenDailyEntryFollowsTheDay) {
     open(saved(library(u"Plan.rtf"_s), u"plan"_s));
     h.tickAt(localTime(2026, 12, 11, 0, 0, 1));
     EXPECT_EQ(seen(), u"Plan.rtf! plan"_s);
+}
+
+// The daily time passing while a leave question is open starts no session
+// inside it: after "Cancel" the next heartbeat starts it; after "Don't Save"
+// and a quit, the next launch makes it up.
+TEST(WritingStoreQuestions, TheDailyTimeWaitsForAnOpenQuestion) {
+    for (const Choice choice : {Choice::Cancel, Choice::DontSave}) {
+        StoreHarness h;
+        h.clock.set(localTime(2026, 12, 7, 8, 59, 50));
+        h.mark(keys::kLastScheduledDay, u"2026-12-06"_s);
+        h.start();
+        h.store->newDocument();
+        h.store->saveEntry(writing(u"draft"_s));
+        h.prompts.whileAsking = [&] {
+            h.tickAt(localTime(2026, 12, 7, 9, 0, 1));
+        };
+        h.prompts.leaveAnswers = {{choice, {}}};
+        EXPECT_EQ(h.store->newDocument(), choice == Choice::DontSave);
+        EXPECT_FALSE(h.store->isSessionActive());
+        h.clock.set(localTime(2026, 12, 7, 9, 3));
+        if (choice == Choice::DontSave)
+            h.restart();
+        else
+            h.store->tick();
+        EXPECT_TRUE(h.store->isSessionActive());
+    }
 }
 
 // A relaunch keeps the daily time and the font, hands the reminders every
