@@ -1,5 +1,7 @@
 #include "documents/atomic_file.h"
 
+#include "documents/document_names.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
@@ -36,7 +38,7 @@ FileStamp stampFrom(const struct stat& status) {
 
 std::optional<FileStamp> stampOf(const QString& path) {
     struct stat status {};
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+    if (::stat(names::nativePath(path).constData(), &status) != 0)
         return std::nullopt;
     return stampFrom(status);
 }
@@ -81,24 +83,24 @@ std::optional<QString> writeFileAtomically(const QString& path, const QByteArray
     // which writing was not saved.
     if (auto error = createFolders ? ensurePrivateFolder(info.path()) : std::nullopt)
         return QCoreApplication::translate("inkwarden", "Couldn’t write “%1”: %2")
-            .arg(info.fileName(), *error);
+            .arg(names::shownName(info.fileName()), *error);
     const auto failed = [&info](int error) -> std::optional<QString> {
         return QCoreApplication::translate("inkwarden", "Couldn’t write “%1”: %2")
-            .arg(info.fileName(), systemMessage(error));
+            .arg(names::shownName(info.fileName()), systemMessage(error));
     };
 
     // A link is written through, so the file it names is replaced and the
     // links stay; a chain of them is followed to its end.
     QString target = info.absoluteFilePath();
-    if (info.isSymLink()) {
-        const QString resolved = info.canonicalFilePath();
+    if (isSymbolicLink(target)) {
+        const QString resolved = resolvedPath(target);
         target = resolved.isEmpty() ? info.symLinkTarget() : resolved;
     }
     const QString folder = QFileInfo(target).path();
     // Hidden, and named so that leftovers of a crash can be recognised and
     // removed later (removeLeftoverSaves) without ever touching a person's file.
     QByteArray temporary =
-        QFile::encodeName(folder + u'/' + kLeftoverSavePrefix + QStringLiteral("XXXXXX"));
+        names::nativePath(folder + u'/' + kLeftoverSavePrefix + QStringLiteral("XXXXXX"));
     // mkstemp creates the file with mode 0600, so the text is never readable by others.
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
@@ -111,7 +113,7 @@ std::optional<QString> writeFileAtomically(const QString& path, const QByteArray
     // A file the person picked (an export over an existing one) keeps its
     // mode; our own files are always 0600.
     if (struct stat existing{};
-        !createFolders && ::stat(QFile::encodeName(target).constData(), &existing) == 0) {
+        !createFolders && ::stat(names::nativePath(target).constData(), &existing) == 0) {
         if (::fchmod(fd, existing.st_mode & 07777) != 0)
             return abandon(errno);
     }
@@ -137,13 +139,25 @@ std::optional<QString> writeFileAtomically(const QString& path, const QByteArray
         ::unlink(temporary.constData());
         return failed(error);
     }
-    if (::rename(temporary.constData(), QFile::encodeName(target).constData()) != 0) {
+    if (::rename(temporary.constData(), names::nativePath(target).constData()) != 0) {
         const int error = errno;
         ::unlink(temporary.constData());
         return failed(error);
     }
     syncFolder(folder);
     return std::nullopt;
+}
+
+bool isSymbolicLink(const QString& path) {
+    struct stat link {};
+    return ::lstat(names::nativePath(path).constData(), &link) == 0 && S_ISLNK(link.st_mode);
+}
+
+QString resolvedPath(const QString& path) {
+    char* resolved = ::realpath(names::nativePath(path).constData(), nullptr);
+    const QString result = resolved ? names::fromNativePath(resolved) : QString();
+    std::free(resolved);
+    return result;
 }
 
 void removeLeftoverSaves(const QString& folder) {

@@ -37,6 +37,12 @@ std::optional<QString> ensurePrivateFolder(const QString& path);
 std::optional<QString> writeFileAtomically(const QString& path, const QByteArray& bytes,
                                            bool createFolders = true, FileStamp* written = nullptr);
 
+// Whether `path` is a symbolic link, and the absolute path it leads to with
+// every link followed (empty when nothing is there): QFileInfo's answers,
+// also for a name that is not UTF-8 (see names::nativePath()).
+bool isSymbolicLink(const QString& path);
+QString resolvedPath(const QString& path);
+
 // The temporary files writeFileAtomically() makes start with this; a crash
 // between creating one and renaming it leaves it behind, hidden.
 inline const QString kLeftoverSavePrefix = QStringLiteral(".inkwarden-save-");

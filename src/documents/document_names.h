@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 
 namespace inkwarden::names {
@@ -19,5 +20,24 @@ QString uniqueLibraryPath(const QString& folder, const QString& cleanedName);
 QString suggestedTitle(const QString& plainText);
 
 inline constexpr int kSuggestedTitleLength = 48;
+
+// A file name as the program carries it: UTF-8 decoded, except that a name
+// which is not UTF-8 (say, from an old archive) keeps each byte from 0x80 up
+// as U+DC80 to U+DCFF. No decoded name holds those lone surrogates, so every
+// file stays reachable and no two share a path. Qt's own file functions
+// would turn them into other bytes, naming another file: every system call
+// on a document's path goes through nativePath().
+QString fromNativePath(QByteArrayView bytes);
+QByteArray nativePath(const QString& path);
+
+// `name` as one line a person can read and edit: bytes that were not UTF-8
+// in Windows Latin-1, each line break as U+23CE and any other control
+// character as U+FFFD.
+QString singleLineName(const QString& name);
+
+// singleLineName() for a label or a sentence: isolated (U+2068 ... U+2069)
+// when it holds right-to-left text or directional controls, so those turn
+// nothing outside it. Its own overrides stay, as the person typed them.
+QString shownName(const QString& name);
 
 } // namespace inkwarden::names

@@ -10,8 +10,15 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QStandardPaths>
+#include <QTimeZone>
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
 #include <mutex>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace inkwarden::storage {
 namespace {
@@ -41,24 +48,37 @@ QString tr(const char* text) {
     return QCoreApplication::translate("inkwarden", text);
 }
 
-// The file system's earliest representable date, for files that report none.
-QDateTime distantPast() {
-    return QDateTime(QDate(1, 1, 1), QTime(0, 0), Qt::UTC);
+QString systemMessage(int error) {
+    return QString::fromLocal8Bit(std::strerror(error));
 }
 
+QString shownFileName(const QString& path) {
+    return names::shownName(QFileInfo(path).fileName());
+}
+
+// Read with the system's calls: Qt leaves out every name that is not UTF-8.
 void appendDocuments(QList<WritingDocument>& documents, const QString& path, bool isDailyEntry) {
-    if (path.isEmpty())
+    DIR* directory = path.isEmpty() ? nullptr : ::opendir(names::nativePath(path).constData());
+    if (!directory)
         return;
-    const QDir directory(path);
-    const QFileInfoList entries =
-        directory.entryInfoList(QDir::Files | QDir::NoDotAndDotDot, QDir::Unsorted);
-    for (const QFileInfo& entry : entries) {
-        if (entry.suffix().toLower() != QStringLiteral("rtf"))
+    while (const dirent* entry = ::readdir(directory)) {
+        const QByteArrayView name(entry->d_name);
+        // Hidden files (and "." and "..") are not documents.
+        const bool isRtf =
+            name.size() > 4 && name.last(4).compare(".rtf", Qt::CaseInsensitive) == 0;
+        if (name.startsWith('.') || !isRtf)
             continue;
-        const QDateTime modified = entry.lastModified().toUTC();
-        documents.append({QUrl::fromLocalFile(entry.filePath()),
-                          modified.isValid() ? modified : distantPast(), isDailyEntry});
+        // A link counts as the file it leads to; anything but a file is left out.
+        struct stat file {};
+        if (::fstatat(::dirfd(directory), entry->d_name, &file, 0) != 0 || !S_ISREG(file.st_mode))
+            continue;
+        const qint64 modified =
+            qint64(file.st_mtim.tv_sec) * 1000 + file.st_mtim.tv_nsec / 1'000'000;
+        documents.append({QUrl::fromLocalFile(path + u'/' + names::fromNativePath(name)),
+                          QDateTime::fromMSecsSinceEpoch(modified, QTimeZone::utc()),
+                          isDailyEntry});
     }
+    ::closedir(directory);
 }
 
 } // namespace
@@ -99,7 +119,7 @@ QString recoveryPath() {
 }
 
 QString displayTitle(const QString& path, bool isDailyEntry) {
-    const QString name = QFileInfo(path).completeBaseName();
+    const QString name = names::shownName(QFileInfo(path).completeBaseName());
     return isDailyEntry ? QStringLiteral("Daily writing \u00b7 ") + name : name;
 }
 
@@ -130,37 +150,38 @@ bool isInsideDocumentFolders(const QString& path, bool followLinks) {
     const QString parent = target.path();
     if (parent != QDir::cleanPath(documents) && parent != QDir::cleanPath(entriesFolder()))
         return false;
-    if (!followLinks || !target.isSymLink())
+    if (!followLinks || !isSymbolicLink(path))
         return true;
     // A link may point anywhere; only one into our own folders is ours.
-    const QFileInfo resolved(target.canonicalFilePath());
-    const QString resolvedParent = resolved.path();
-    return resolved.exists() && resolved.suffix().toLower() == QStringLiteral("rtf") &&
+    const QString resolved = resolvedPath(path);
+    const QString resolvedParent = QFileInfo(resolved).path();
+    return !resolved.isEmpty() && QFileInfo(resolved).suffix().toLower() == QStringLiteral("rtf") &&
            (resolvedParent == QFileInfo(documents).canonicalFilePath() ||
             resolvedParent == QFileInfo(entriesFolder()).canonicalFilePath());
 }
 
 ReadResult readDocument(const QString& path) {
+    const QByteArray native = names::nativePath(path);
     // Never open a pipe or device found under a document's name: it could block forever.
-    if (const QFileInfo info(path); info.exists() && !info.isFile())
-        return {{}, tr("“%1” is not a document.").arg(info.fileName())};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {{},
-                tr("Couldn’t open “%1”: %2").arg(QFileInfo(path).fileName(), file.errorString())};
+    if (struct stat info{}; ::stat(native.constData(), &info) == 0 && !S_ISREG(info.st_mode))
+        return {{}, tr("“%1” is not a document.").arg(shownFileName(path))};
+    const int descriptor = ::open(native.constData(), O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return {{}, tr("Couldn’t open “%1”: %2").arg(shownFileName(path), systemMessage(errno))};
+    QFile file;
+    file.open(descriptor, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
     // The version read is the one later writes must find in place.
-    const std::optional<FileStamp> stamp = stampOf(file.handle());
+    const std::optional<FileStamp> stamp = stampOf(descriptor);
     if (file.size() > kLargestReadableDocument)
-        return {{}, tr("“%1” is too large to open.").arg(QFileInfo(path).fileName())};
+        return {{}, tr("“%1” is too large to open.").arg(shownFileName(path))};
     // Sized by the file, not the limit: QIODevice::read allocates all it is asked
     // for up front, so every open would reserve twice the limit.
     const QByteArray bytes = file.read(std::min(file.size(), kLargestReadableDocument) + 1);
     if (file.error() != QFileDevice::NoError)
-        return {{},
-                tr("Couldn’t read “%1”: %2").arg(QFileInfo(path).fileName(), file.errorString())};
+        return {{}, tr("Couldn’t read “%1”: %2").arg(shownFileName(path), file.errorString())};
     rtf::ReadResult decoded = rtf::read(bytes, kLongestOpenableDocument);
     if (!decoded.ok())
-        return {{}, tr("Couldn’t open “%1”: %2").arg(QFileInfo(path).fileName(), decoded.error)};
+        return {{}, tr("Couldn’t open “%1”: %2").arg(shownFileName(path), decoded.error)};
     if (stamp)
         remember(path, *stamp);
     return {std::move(decoded.text), {}};

@@ -30,7 +30,8 @@ QString entryPath(const QString& dayKey);
 // the system gives no home at all). Outside the library, never listed.
 QString recoveryPath();
 
-// "Daily writing · 2026-12-05" for an entry, the file's base name otherwise.
+// "Daily writing · 2026-12-05" for an entry, the file's base name otherwise;
+// either as names::shownName() shows it.
 QString displayTitle(const QString& path, bool isDailyEntry);
 
 // The library folder's documents, then the entries folder's, each in the

@@ -1,5 +1,6 @@
 #include "screens/library_view.h"
 
+#include "documents/document_names.h"
 #include "documents/storage_layout.h"
 #include "screens/glyphs.h"
 #include "store/writing_store.h"
@@ -89,7 +90,7 @@ public:
     LibraryRow(const WritingDocument& document, QWidget* parent)
         : QWidget(parent) {
         const QString path = document.url.toLocalFile();
-        const QString name = QFileInfo(path).completeBaseName();
+        const QString name = names::shownName(QFileInfo(path).completeBaseName());
         auto* symbol = new QLabel(this);
         symbol->setPixmap(glyphPixmap(this, QStringLiteral("document"), 18, secondaryColor(this)));
         symbol->setFixedSize(18, 18);
@@ -364,7 +365,8 @@ QMessageBox* LibraryView::buildDeleteAlert(QAbstractButton** confirm) {
         alert->setEscapeButton(ok);
         return alert;
     }
-    const QString name = QFileInfo(m_deleteCandidate->url.toLocalFile()).completeBaseName();
+    const QString name =
+        names::shownName(QFileInfo(m_deleteCandidate->url.toLocalFile()).completeBaseName());
     alert->setText(tr("Permanently delete this writing?"));
     alert->setInformativeText(tr("“%1” will be deleted permanently and can’t be recovered. If "
                                  "it’s open, unsaved changes will also be discarded.")

@@ -1,5 +1,6 @@
 #include "store/document_writer.h"
 
+#include "documents/document_names.h"
 #include "documents/storage_layout.h"
 
 #include <QFileInfo>
@@ -64,7 +65,7 @@ void DocumentWriter::run() {
             // Out of memory while encoding: reported like any failed save, so
             // the text stays in the editor and the person is told.
             result.error = QStringLiteral("Couldn’t write “%1”: there is not enough memory.")
-                               .arg(QFileInfo(job.path).fileName());
+                               .arg(names::shownName(QFileInfo(job.path).fileName()));
         }
         // Released here, not under the lock: the content may be large.
         job = Job{};

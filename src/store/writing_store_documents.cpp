@@ -44,9 +44,10 @@ void WritingStore::saveEntry(const RichText& content) {
     const QString path = m_currentDocumentURL->toLocalFile();
     if (!storage::isInsideDocumentFolders(path, true)) {
         finishWrites();
-        takeWriteOutcome(
-            path,
-            tr("“%1” is no longer a document in the library.").arg(QFileInfo(path).fileName()), {});
+        takeWriteOutcome(path,
+                         tr("“%1” is no longer a document in the library.")
+                             .arg(names::shownName(QFileInfo(path).fileName())),
+                         {});
         return;
     }
     if (m_writer) {
@@ -106,10 +107,10 @@ void WritingStore::takeWriteOutcome(const QString& path, const std::optional<QSt
     if (error || copy.isEmpty())
         return;
     publish(m_currentDocumentURL, std::optional<QUrl>(QUrl::fromLocalFile(copy)));
-    publish(m_notice,
-            tr("“%1” was changed by another program. Both versions are kept: yours "
-               "continues as “%2”.")
-                .arg(QFileInfo(path).completeBaseName(), QFileInfo(copy).completeBaseName()));
+    publish(m_notice, tr("“%1” was changed by another program. Both versions are kept: yours "
+                         "continues as “%2”.")
+                          .arg(names::shownName(QFileInfo(path).completeBaseName()),
+                               names::shownName(QFileInfo(copy).completeBaseName())));
 }
 
 // Only when the editor holds nothing newer than the file's last version of
@@ -125,7 +126,7 @@ void WritingStore::reloadIfChangedElsewhere() {
         return; // perhaps still being written; the next heartbeat looks again
     switchDocument(m_currentDocumentURL, std::move(read.text));
     publish(m_notice, tr("“%1” was changed by another program and has been reloaded.")
-                          .arg(QFileInfo(path).completeBaseName()));
+                          .arg(names::shownName(QFileInfo(path).completeBaseName())));
 }
 
 // Today's entry: its text when the file exists, else empty (its first change
@@ -143,8 +144,9 @@ void WritingStore::openTodaysEntry() {
     storage::ReadResult read =
         storage::isInsideDocumentFolders(path, true)
             ? storage::readDocument(path)
-            : storage::ReadResult{
-                  {}, tr("“%1” isn’t a document in the library.").arg(QFileInfo(path).fileName())};
+            : storage::ReadResult{{},
+                                  tr("“%1” isn’t a document in the library.")
+                                      .arg(names::shownName(QFileInfo(path).fileName()))};
     if (!read.ok()) {
         setFileError(read.error, FileTask::Opening);
         return;

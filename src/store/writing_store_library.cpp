@@ -9,8 +9,10 @@
 #include "store/writing_store.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
+#include <cerrno>
+#include <cstring>
+#include <unistd.h>
 
 namespace inkwarden {
 namespace {
@@ -28,7 +30,8 @@ void WritingStore::refreshDocuments() {
 
 QString WritingStore::suggestedTitle() const {
     if (isLibraryDocument())
-        return currentTitle();
+        return names::singleLineName(
+            QFileInfo(m_currentDocumentURL->toLocalFile()).completeBaseName());
     return names::suggestedTitle(m_currentContent.text());
 }
 
@@ -66,8 +69,9 @@ bool WritingStore::openDocument(const QUrl& url) {
     finishWrites();
     const QString path = storage::normalizedPath(url.toLocalFile());
     if (!storage::isInsideDocumentFolders(path, true)) {
-        setFileError(tr("“%1” isn’t a document in the library.").arg(url.fileName()),
-                     FileTask::Opening);
+        setFileError(
+            tr("“%1” isn’t a document in the library.").arg(names::shownName(url.fileName())),
+            FileTask::Opening);
         return false;
     }
     storage::ReadResult read = storage::readDocument(path);
@@ -90,10 +94,10 @@ bool WritingStore::deleteDocument(const WritingDocument& document) {
         setFileError(kCannotDeleteMessage);
         return false;
     }
-    QFile file(target);
-    if (!file.remove()) {
-        setFileError(
-            tr("Couldn’t delete “%1”: %2").arg(QFileInfo(target).fileName(), file.errorString()));
+    if (::unlink(names::nativePath(target).constData()) != 0) {
+        setFileError(tr("Couldn’t delete “%1”: %2")
+                         .arg(names::shownName(QFileInfo(target).fileName()),
+                              QString::fromLocal8Bit(std::strerror(errno))));
         return false;
     }
     if (m_currentDocumentURL &&
@@ -106,9 +110,10 @@ bool WritingStore::deleteDocument(const WritingDocument& document) {
 void WritingStore::exportCurrent() {
     if (!m_prompts)
         return;
-    const QString proposed = m_currentDocumentURL
-                                 ? QFileInfo(m_currentDocumentURL->toLocalFile()).fileName()
-                                 : QStringLiteral("Untitled.rtf");
+    const QString proposed =
+        m_currentDocumentURL
+            ? names::singleLineName(QFileInfo(m_currentDocumentURL->toLocalFile()).fileName())
+            : QStringLiteral("Untitled.rtf");
     const std::optional<QString> path =
         asking([&] { return m_prompts->chooseExportPath(proposed); });
     if (!path || path->isEmpty())

@@ -68,8 +68,18 @@ TEST(DocumentNamesTest, TypedNamesAndFirstLinesBecomeSafeNamesAndTitles) {
              {names::suggestedTitle, u"\n   \nText below blanks"_s, u"Untitled"_s},
              // A person counts an accent or a flag as part of one character.
              {names::suggestedTitle, accents, accents.first(96)},
-             {names::suggestedTitle, flags, flags.first(48 * 4)}})
+             {names::suggestedTitle, flags, flags.first(48 * 4)},
+             // Shown on one line; right-to-left text isolated, with what it opens closed.
+             {names::shownName, u"\u05D0 \u2067x\r\ny\tz\u0085"_s,
+              u"\u2068\u05D0 \u2067x\u23CEy\uFFFDz\u23CE\u2069\u2069"_s}})
         EXPECT_EQ(name(typed), expected) << typed.toStdString();
+    // Bytes that are not UTF-8 keep their name apart, and its folders and characters as they are.
+    const QByteArray raw = "/h\xC3\xA9/a\xE9\x81\xF0\x90\x82\x80";
+    const QString carried = names::fromNativePath(raw);
+    EXPECT_TRUE(carried.startsWith(u"/h\u00E9/a"_s) && names::nativePath(carried) == raw &&
+                names::singleLineName(carried.sliced(4)) ==
+                    u"a\u00E9\uFFFD\u00F0\uFFFD\u201A\u20AC"_s);
+    EXPECT_EQ(names::nativePath(u"\U00010080"_s), "\xF0\x90\x82\x80");
 }
 
 TEST(StorageLayoutTest, ListsOpensAndNamesTheRtfFilesOfBothFoldersAndOnlyThose) {

@@ -22,7 +22,9 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
 
 namespace inkwarden {
 namespace {
@@ -277,6 +279,36 @@ TEST_F(ScreensTest, LibraryListsOpensRevealsAndDeletes) {
     QTest::mouseDClick(list().itemWidget(list().item(0)), Qt::LeftButton);
     settle();
     EXPECT_EQ(h.store->currentDocumentURL(), notes);
+}
+
+// A name is shown on one line and cannot turn the text around it; one that
+// is not UTF-8 reads in Windows Latin-1 and is opened, saved in place and
+// deleted like any other, with no file created beside it.
+TEST_F(ScreensTest, OddFileNamesShowOnOneLineAndOpenSaveAndDelete) {
+    write(u"\u202Efdp\u2069\nnext"_s, 4);
+    const QByteArray raw = QFile::encodeName(storage::documentsFolder()) + "/Caf\xe9 \x93q\x94.rtf";
+    std::ofstream(raw.constData()) << "{\\rtf1 Menu}";
+    ASSERT_EQ(list().count(), 2);
+    QMap<QString, QListWidgetItem*> rows;
+    for (int row = 0; row < 2; ++row)
+        rows.insert(list().item(row)->text(), list().item(row));
+    const QString latin = u"Caf\u00E9 \u201Cq\u201D"_s;
+    EXPECT_EQ(rows.keys(), (QStringList{latin, u"\u2068\u202Efdp\u23CEnext\u2069"_s}));
+    list().setCurrentItem(rows.value(latin));
+    find(&library(), u"Open"_s)->click();
+    settle();
+    ASSERT_EQ(text().toPlainText(), u"Menu"_s);
+    type(u" and wine"_s);
+    std::stringstream saved;
+    saved << std::ifstream(raw.constData()).rdbuf();
+    EXPECT_TRUE(QByteArray::fromStdString(saved.str()).contains("Menu and wine"));
+    EXPECT_EQ(storage::listDocuments().size(), 2);
+    library().setAskFunction([](QMessageBox& box) {
+        return box.buttons().value(box.buttons().first()->text() == u"Cancel"_s);
+    });
+    QTest::mouseClick(trash(latin), Qt::LeftButton);
+    settle();
+    EXPECT_TRUE(!std::ifstream(raw.constData()) && list().count() == 1);
 }
 
 // The save sheet proposes the first line, cannot save a blank name from its
