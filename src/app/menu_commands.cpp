@@ -59,10 +59,12 @@ void addEditMenu(QMenuBar& bar) {
 
 void addWriteMenu(QMenuBar& bar, WritingStore& store) {
     QMenu* write = bar.addMenu(QObject::tr("&Write"));
-    QAction* start =
-        add(write, QObject::tr("Start Focus Session"), {}, [&store] { store.startSession(); });
-    QAction* end =
-        add(write, QObject::tr("End Session Early"), {}, [&store] { store.endSession(false); });
+    // One key for whichever of the two is enabled: a disabled action's shortcut is not taken.
+    const QKeySequence startOrEnd(Qt::CTRL | Qt::SHIFT | Qt::Key_Return);
+    QAction* start = add(write, QObject::tr("Start Focus Session"), startOrEnd,
+                         [&store] { store.startSession(); });
+    QAction* end = add(write, QObject::tr("End Session Early"), startOrEnd,
+                       [&store] { store.endSession(false); });
     write->addSeparator();
     add(write, QObject::tr("Bold"), QKeySequence(Qt::CTRL | Qt::Key_B),
         [] { EditorRequests::postFormatting(FormattingCommand::Bold); });
@@ -79,6 +81,33 @@ void addWriteMenu(QMenuBar& bar, WritingStore& store) {
     QObject::connect(&store, &WritingStore::objectWillChange, write, [write, follow] {
         QMetaObject::invokeMethod(write, follow, Qt::QueuedConnection);
     });
+}
+
+// Full screen is the person's to leave at any time (F11, or Esc while in it);
+// zoom changes how large the text is shown, never the document.
+void addViewMenu(QMainWindow& window, WritingStore& store) {
+    QMenu* view = window.menuBar()->addMenu(QObject::tr("&View"));
+    QAction* fullScreen =
+        add(view, QObject::tr("Full Screen"), QKeySequence(Qt::Key_F11),
+            [&window] { window.setWindowState(window.windowState() ^ Qt::WindowFullScreen); });
+    fullScreen->setCheckable(true);
+    QObject::connect(view, &QMenu::aboutToShow, fullScreen,
+                     [fullScreen, &window] { fullScreen->setChecked(window.isFullScreen()); });
+    auto* leave = new QAction(&window);
+    leave->setShortcut(QKeySequence(Qt::Key_Escape));
+    leave->setShortcutContext(Qt::WindowShortcut);
+    QObject::connect(leave, &QAction::triggered, &window, [&window] {
+        if (window.isFullScreen())
+            window.setWindowState(window.windowState() & ~Qt::WindowFullScreen);
+    });
+    window.addAction(leave);
+    view->addSeparator();
+    add(view, QObject::tr("Zoom In"), QKeySequence::ZoomIn, [&store] {
+        store.stepTextZoom(1);
+    })->setShortcuts({QKeySequence::ZoomIn, QKeySequence(Qt::CTRL | Qt::Key_Equal)});
+    add(view, QObject::tr("Zoom Out"), QKeySequence::ZoomOut, [&store] { store.stepTextZoom(-1); });
+    add(view, QObject::tr("Actual Size"), QKeySequence(Qt::CTRL | Qt::Key_0),
+        [&store] { store.stepTextZoom(0); });
 }
 
 void addHelpMenu(QMenuBar& bar, QMainWindow& window) {
@@ -98,6 +127,7 @@ void installMenuCommands(QMainWindow& window, WritingStore& store, std::function
     addFileMenu(bar, store, std::move(quit));
     addEditMenu(bar);
     addWriteMenu(bar, store);
+    addViewMenu(window, store);
     addHelpMenu(bar, window);
 }
 

@@ -8,7 +8,7 @@ namespace inkwarden {
 
 class WritingStore;
 
-// The writer window's menus: File, Edit, Write and Help, with their
+// The writer window's menus: File, Edit, Write, View and Help, with their
 // shortcuts. Each command is a thin call into the store or an editor
 // request; "Quit" hands over to `quit`. Main thread.
 void installMenuCommands(QMainWindow& window, WritingStore& store, std::function<void()> quit);

@@ -1,5 +1,6 @@
 #include "editor/placeholder_text_view.h"
 
+#include <QAbstractTextDocumentLayout>
 #include <QMimeData>
 #include <QPainter>
 #include <QTextBlock>
@@ -8,6 +9,56 @@
 #include <QTextFrame>
 
 namespace inkwarden {
+namespace {
+
+// A device that only answers questions about its resolution: the text
+// layout measures fonts against it, and painting then draws them that large.
+class ZoomedResolution final : public QPaintDevice {
+public:
+    ZoomedResolution(int dpiX, int dpiY)
+        : m_dpiX(dpiX)
+        , m_dpiY(dpiY) {}
+    QPaintEngine* paintEngine() const override { return nullptr; }
+
+protected:
+    int metric(PaintDeviceMetric metric) const override {
+        switch (metric) {
+        case PdmDpiX:
+        case PdmPhysicalDpiX:
+            return m_dpiX;
+        case PdmDpiY:
+        case PdmPhysicalDpiY:
+            return m_dpiY;
+        case PdmDepth:
+            return 32;
+        case PdmDevicePixelRatioScaled:
+            return int(devicePixelRatioFScale());
+        default:
+            return 1;
+        }
+    }
+
+private:
+    int m_dpiX;
+    int m_dpiY;
+};
+
+} // namespace
+
+void PlaceholderTextView::setZoom(int percent) {
+    if (percent == m_zoom)
+        return;
+    m_zoom = percent;
+    std::unique_ptr<QPaintDevice> device;
+    if (percent != 100)
+        device = std::make_unique<ZoomedResolution>(logicalDpiX() * percent / 100,
+                                                    logicalDpiY() * percent / 100);
+    document()->documentLayout()->setPaintDevice(device.get());
+    m_layoutDevice = std::move(device); // the old one only once the layout let go of it
+    document()->markContentsDirty(0, document()->characterCount());
+    ensureCursorVisible();
+    viewport()->update();
+}
 
 QPointF PlaceholderTextView::placeholderOrigin() const {
     const QTextFrameFormat frame = document()->rootFrame()->frameFormat();
@@ -24,10 +75,12 @@ void PlaceholderTextView::paintEvent(QPaintEvent* event) {
     if (!showsPlaceholder())
         return;
     QPainter painter(viewport());
-    painter.setFont(font());
+    QFont zoomed = font();
+    zoomed.setPointSizeF(zoomed.pointSizeF() * m_zoom / 100);
+    painter.setFont(zoomed);
     painter.setPen(palette().color(QPalette::PlaceholderText));
     const QPointF origin = placeholderOrigin();
-    painter.drawText(QPointF(origin.x(), origin.y() + QFontMetricsF(font()).ascent()),
+    painter.drawText(QPointF(origin.x(), origin.y() + QFontMetricsF(zoomed).ascent()),
                      kPlaceholder);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QTextEdit>
+#include <memory>
 
 namespace inkwarden {
 
@@ -14,6 +15,11 @@ public:
 
     using QTextEdit::QTextEdit;
 
+    // Shows the text `percent` % of its size by laying it out for a screen
+    // of that many times the resolution: the document's sizes stay as they are.
+    void setZoom(int percent);
+    int zoom() const { return m_zoom; }
+
     // Where the placeholder's top-left corner goes, in viewport coordinates.
     QPointF placeholderOrigin() const;
     bool showsPlaceholder() const;
@@ -22,6 +28,10 @@ protected:
     void paintEvent(QPaintEvent* event) override;
     bool canInsertFromMimeData(const QMimeData* source) const override;
     void insertFromMimeData(const QMimeData* source) override;
+
+private:
+    int m_zoom = 100;
+    std::unique_ptr<QPaintDevice> m_layoutDevice;
 };
 
 } // namespace inkwarden

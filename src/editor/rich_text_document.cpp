@@ -132,8 +132,9 @@ RichText toRichText(const QTextDocument& document, bool* highlightedLineBreak) {
         qsizetype offset = 0;
         for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment) {
             const QTextFragment piece = fragment.fragment();
-            builder.append(QStringView(text).mid(offset, piece.length()),
-                           runFormat(piece.charFormatIndex(), [&piece] { return piece.charFormat(); }));
+            builder.append(
+                QStringView(text).mid(offset, piece.length()),
+                runFormat(piece.charFormatIndex(), [&piece] { return piece.charFormat(); }));
             offset += piece.length();
         }
     }

@@ -135,6 +135,7 @@ RichTextEditor::RichTextEditor(WritingStore& store, QWidget* parent)
     layout->addWidget(m_textView);
     setUpTextView();
     loadContent();
+    m_textView->setZoom(m_store.textZoom());
     m_textView->setCurrentCharFormat(fontFormat(m_store.fontName(), kBaseFontSize));
 
     connect(&EditorRequests::instance(), &EditorRequests::requested, this,

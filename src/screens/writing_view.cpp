@@ -2,6 +2,7 @@
 
 #include "editor/editor_requests.h"
 #include "editor/highlight_palette.h"
+#include "editor/placeholder_text_view.h"
 #include "editor/rich_text_editor.h"
 #include "screens/daily_session_menu.h"
 #include "screens/glyphs.h"
@@ -324,6 +325,7 @@ void WritingView::refresh() {
     refreshFontChooser();
     refreshSession();
     replaceEditorIfNeeded();
+    m_editor->textView().setZoom(m_store.textZoom());
     refreshHighlightControls();
     refreshNoticeBar();
     presentSheetsAndAlerts();

@@ -41,6 +41,14 @@ void FocusService::end() {
         return;
     disconnect(m_activationObserver);
     m_activationObserver = {};
+    const bool restore = m_wasFullScreen == false;
+    m_wasFullScreen.reset();
+    if (!restore)
+        return;
+    for (const WindowSystem::Window& window : m_windows.windows()) {
+        if (window.title == kWriterTitle && window.isFullScreen)
+            m_windows.toggleFullScreen(window.id);
+    }
 }
 
 void FocusService::setOpenWriter(std::function<void()> openWriter) {
@@ -72,8 +80,10 @@ void FocusService::showWriterFullScreen() {
         std::find_if(windows.cbegin(), windows.cend(), [](const WindowSystem::Window& window) {
             return window.title == kWriterTitle && window.canBecomeKey;
         });
-    if (writer == windows.cend())
-        return;
+    if (writer == windows.cend() || !m_activationObserver)
+        return; // none, or the session ended before this queued call came
+    if (!m_wasFullScreen)
+        m_wasFullScreen = writer->isFullScreen;
     m_windows.activateApplication();
     m_windows.raiseAndFocus(writer->id);
     if (!writer->isFullScreen)

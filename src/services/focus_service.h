@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <optional>
 
 namespace inkwarden {
 
@@ -32,7 +33,8 @@ public:
     // front in full screen (queued) and from now on brings it back whenever
     // another application comes to the front.
     void begin() override;
-    // Stops bringing the writer back.
+    // Stops bringing the writer back, and takes it out of full screen unless
+    // it was in full screen before the session.
     void end() override;
     // How to open the writer window; replaces the previous one.
     void setOpenWriter(std::function<void()> openWriter);
@@ -52,6 +54,7 @@ private:
     QString m_ownApplicationId;
     std::function<void()> m_openWriter;
     QMetaObject::Connection m_activationObserver;
+    std::optional<bool> m_wasFullScreen; // as the session found the writer
 };
 
 } // namespace inkwarden

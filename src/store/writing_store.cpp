@@ -10,8 +10,21 @@
 
 #include <QFileInfo>
 #include <QTimer>
+#include <algorithm>
+#include <cstdlib>
 
 namespace inkwarden {
+namespace {
+
+// Any number, a damaged file's included, reads as one of the steps.
+int nearestZoomStep(qint64 percent) {
+    const auto& steps = WritingStore::kZoomSteps;
+    return *std::min_element(steps.begin(), steps.end(), [percent](int a, int b) {
+        return std::abs(a - percent) < std::abs(b - percent);
+    });
+}
+
+} // namespace
 
 WritingStore::WritingStore(Services services, QObject* parent)
     : QObject(parent)
@@ -27,6 +40,7 @@ WritingStore::WritingStore(Services services, QObject* parent)
     m_scheduleHour = m_defaults.integer(keys::kScheduleHour).value_or(9);
     m_scheduleMinute = m_defaults.integer(keys::kScheduleMinute).value_or(0);
     m_fontName = m_defaults.string(keys::kFontName).value_or(QStringLiteral("Georgia"));
+    m_textZoom = nearestZoomStep(m_defaults.integer(keys::kTextZoom).value_or(100));
     // Said once a run: the day's progress may not be remembered.
     m_defaults.setWriteFailureHandler([this](const QString& reason) {
         if (m_toldSettingsFailure)
@@ -92,6 +106,21 @@ void WritingStore::setScheduleMinute(qint64 minute) {
 void WritingStore::setFontName(const QString& name) {
     publish(m_fontName, name);
     m_defaults.setString(keys::kFontName, name);
+}
+
+void WritingStore::setTextZoom(int percent) {
+    publish(m_textZoom, nearestZoomStep(percent));
+    m_defaults.setInteger(keys::kTextZoom, m_textZoom);
+}
+
+void WritingStore::stepTextZoom(int direction) {
+    const auto step = std::find(kZoomSteps.begin(), kZoomSteps.end(), m_textZoom);
+    if (direction == 0)
+        setTextZoom(100);
+    else if (direction > 0 && step + 1 != kZoomSteps.end())
+        setTextZoom(*(step + 1));
+    else if (direction < 0 && step != kZoomSteps.begin())
+        setTextZoom(*(step - 1));
 }
 
 QDateTime WritingStore::scheduledTime() const {

@@ -10,6 +10,7 @@
 #include <QString>
 #include <QUrl>
 #include <QUuid>
+#include <array>
 #include <memory>
 #include <optional>
 
@@ -82,6 +83,8 @@ public:
     qint64 scheduleHour() const { return m_scheduleHour; }
     qint64 scheduleMinute() const { return m_scheduleMinute; }
     const QString& fontName() const { return m_fontName; }
+    // How large the text is shown, in percent; never changes the document.
+    int textZoom() const { return m_textZoom; }
 
     void setIsLibraryPresented(bool presented);
     void setIsSavePresented(bool presented);
@@ -91,6 +94,12 @@ public:
     void setScheduleHour(qint64 hour);
     void setScheduleMinute(qint64 minute);
     void setFontName(const QString& name);
+    // The nearest step of kZoomSteps; persisted.
+    void setTextZoom(int percent);
+    // One step larger (+1) or smaller (-1); 0 back to actual size.
+    void stepTextZoom(int direction);
+    static constexpr std::array<int, 12> kZoomSteps = {50,  67,  80,  90,  100, 110,
+                                                       125, 150, 175, 200, 250, 300};
 
     // Plain state.
     bool isTerminationApproved() const { return m_isTerminationApproved; }
@@ -203,6 +212,7 @@ private:
     qint64 m_scheduleHour = 9;
     qint64 m_scheduleMinute = 0;
     QString m_fontName = QStringLiteral("Georgia");
+    int m_textZoom = 100;
     std::optional<QDateTime> m_sessionEnd;
     QTimer* m_timer = nullptr;
     QMetaObject::Connection m_wakeObserver;

@@ -42,6 +42,9 @@ wait_for() {
 source "$here/../support/private_desktop.sh"
 start_private_display 120 140 "$work/xvfb.log" && started+=("$private_display_pid") || exit 1
 export DISPLAY=$private_display
+# A window manager, so that full screen is the desktop's own _NET_WM_STATE.
+openbox --sm-disable >"$work/openbox.log" 2>&1 & started+=("$!")
+wait_for "the window manager" eval 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window'
 start_private_bus "$runtime/bus" "$work" && started+=("$private_bus_pid") || exit 1
 env -i PATH=/usr/bin:/bin DBUS_SESSION_BUS_ADDRESS="$private_bus_address" /usr/bin/python3 \
   "$here/notification_server.py" "$notifications" "$work/ready" >"$work/notifications.log" 2>&1 & started+=("$!")
@@ -94,3 +97,17 @@ end=$(grep -A1 '"sessionEnd"' "$settings" | grep -o '20[0-9T:.-]*')
 [[ $end > "${day}T09:45:00" && $end < "${day}T09:45:03" ]] || fail "the session ends at $end"
 wait_for "the reminder on the bus" grep -sqxF "Inkwarden"$'\t'"It’s time for your writing session." "$notifications"
 echo "ok - on a faked clock the session starts at the daily time and its reminder reaches the bus"
+
+# The session made the window full screen; ending it early gives the window
+# back, and F11 is the person's own switch.
+full_screen() { xprop -id "$(window_of Inkwarden)" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN; }
+not_full_screen() { ! full_screen; }
+wait_for "the session's full screen" full_screen
+xdotool windowfocus --sync "$(window_of Inkwarden)" key ctrl+shift+Return
+wait_for "the window back from full screen" not_full_screen
+grep -q '"sessionEnd"' "$settings" && fail "the session did not end"
+xdotool key F11
+wait_for "full screen by F11" full_screen
+xdotool key F11
+wait_for "F11 to leave full screen" not_full_screen
+echo "ok - ending a session early gives the window back from full screen, and F11 switches it"

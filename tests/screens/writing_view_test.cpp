@@ -228,6 +228,25 @@ TEST_F(ScreensTest, FailuresAreToldWithoutTakingTheKeyboard) {
     }
 }
 
+// Zoom shows the text larger, from the next editor on too, and never changes
+// the document.
+TEST_F(ScreensTest, ZoomShowsTheTextLargerWithoutChangingIt) {
+    type(u"Zoom\rtwo lines"_s);
+    const RichText typed = h.store->currentContent();
+    const qreal height = text().document()->size().height();
+    for (int step = 0; step < 3; ++step)
+        h.store->stepTextZoom(1);
+    settle();
+    EXPECT_GT(text().document()->size().height(), height * 1.4) << "at 150%";
+    EXPECT_EQ(h.store->currentContent(), typed);
+    h.store->newDocument();
+    settle();
+    EXPECT_EQ(text().zoom(), 150);
+    h.store->stepTextZoom(0);
+    settle();
+    EXPECT_EQ(text().zoom(), 100);
+}
+
 // The library lists newest first, each row with its symbol. With nothing
 // selected the first arrow key selects the current row rather than skip it,
 // and Return opens the current row, which then starts selected; the trash

@@ -210,10 +210,13 @@ TEST_P(WritingStoreTest, ARelaunchKeepsTheChoicesAndClearsWhatACrashLeft) {
     store().setScheduleMinute(45);
     store().setFontName(u"Menlo"_s);
     EXPECT_EQ(store().fontName() + store().scheduledTime().toString(u" HH:mm"_s), u"Menlo 06:45"_s);
+    store().setTextZoom(1000);
+    store().stepTextZoom(1);
+    EXPECT_EQ(store().textZoom(), 300) << "the largest step";
     for (const QString& folder : {storage::documentsFolder(), storage::entriesFolder()})
         writeBytes(folder + u'/' + kLeftoverSavePrefix + u"Xy12ab"_s, "cut short");
     h.clock.set(localTime(2026, 12, 8, 6, 45)); // the new time made up at launch
-    EXPECT_EQ(h.restart().fontName(), u"Menlo"_s);
+    EXPECT_EQ(h.restart().fontName() + QString::number(store().textZoom()), u"Menlo300"_s);
     EXPECT_TRUE(
         (filesIn(storage::documentsFolder()) + filesIn(storage::entriesFolder())).isEmpty());
     EXPECT_EQ(h.log.calls, (QStringList{u"configure 9:0"_s, u"configure 6:0"_s, u"configure 6:45"_s,

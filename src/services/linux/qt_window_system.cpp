@@ -94,10 +94,9 @@ void QtWindowSystem::toggleFullScreen(WindowId window) {
     QWidget* widget = widgetFor(window);
     if (!widget)
         return;
-    if (widget->isFullScreen())
-        widget->showNormal();
-    else
-        widget->showFullScreen();
+    // Only the full-screen flag changes, so a maximised window comes back maximised.
+    widget->setWindowState(widget->windowState() ^ Qt::WindowFullScreen);
+    widget->show();
 }
 
 // Qt has no "which application" on X11 or Wayland: becoming inactive is all it
