@@ -48,6 +48,7 @@ InkwardenApp::InkwardenApp()
     , m_music(std::make_unique<MprisPlayers>())
     , m_focus(std::make_unique<FocusService>(*m_windowSystem, *m_music))
     , m_fileViewer(std::make_unique<FileManagerViewer>())
+    , m_loginItem(std::make_unique<XdgAutostartLoginItem>(QCoreApplication::applicationFilePath()))
     , m_prompts(std::make_unique<QtDocumentPrompts>([this] { return m_writerWindow.data(); }))
     , m_delegate(std::make_unique<AppDelegate>(
           [this](const QString& message, const QString& informative, const QStringList& buttons) {
@@ -86,7 +87,8 @@ QMainWindow& InkwardenApp::writerWindow() {
         window->setCentralWidget(new WritingView(model));
         // Installed before the window is ever shown, so no close escapes it.
         new WindowCloseGuard(model, *window);
-        installMenuCommands(*window, model, [this] { requestQuit(); });
+        installMenuCommands(
+            *window, model, [this] { requestQuit(); }, m_loginItem.get());
         m_writerWindow = window;
     }
     return *m_writerWindow;
@@ -140,9 +142,11 @@ void InkwardenApp::commitData(QSessionManager& manager) {
 // window; the service itself decides whether anything is left to do.
 void InkwardenApp::registerLoginItemOnce() {
     QTimer::singleShot(0, [this] {
-        XdgAutostartLoginItem item(QCoreApplication::applicationFilePath());
-        LoginService(*m_settings, keys::kDidRegisterLoginItemByDefault, item)
-            .enableByDefaultIfNeeded();
+        if (LoginService(*m_settings, keys::kDidRegisterLoginItemByDefault, *m_loginItem)
+                .enableByDefaultIfNeeded())
+            store().setNotice(QObject::tr("Inkwarden now starts when you log in, so your daily "
+                                          "writing time is never missed; Write ▸ Start at Login "
+                                          "turns this off."));
     });
 }
 

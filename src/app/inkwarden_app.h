@@ -20,6 +20,7 @@ class QtWindowSystem;
 class SingleInstance;
 class ReminderService;
 class SettingsStore;
+class XdgAutostartLoginItem;
 class SystemClock;
 class TerminationSignals;
 class WritingStore;
@@ -62,6 +63,7 @@ private:
     std::unique_ptr<MprisPlayers> m_music;
     std::unique_ptr<FocusService> m_focus;
     std::unique_ptr<FileManagerViewer> m_fileViewer;
+    std::unique_ptr<XdgAutostartLoginItem> m_loginItem;
     std::unique_ptr<QtDocumentPrompts> m_prompts;
     std::unique_ptr<AppDelegate> m_delegate;
     std::unique_ptr<WritingStore> m_store;

@@ -1,6 +1,7 @@
 #include "app/menu_commands.h"
 
 #include "editor/editor_requests.h"
+#include "services/login_item.h"
 #include "store/writing_store.h"
 
 #include <QAction>
@@ -57,7 +58,7 @@ void addEditMenu(QMenuBar& bar) {
         onFocusedText(&QTextEdit::selectAll));
 }
 
-void addWriteMenu(QMenuBar& bar, WritingStore& store) {
+void addWriteMenu(QMenuBar& bar, WritingStore& store, LoginItem* loginItem) {
     QMenu* write = bar.addMenu(QObject::tr("&Write"));
     // One key for whichever of the two is enabled: a disabled action's shortcut is not taken.
     const QKeySequence startOrEnd(Qt::CTRL | Qt::SHIFT | Qt::Key_Return);
@@ -80,6 +81,19 @@ void addWriteMenu(QMenuBar& bar, WritingStore& store) {
     follow();
     QObject::connect(&store, &WritingStore::objectWillChange, write, [write, follow] {
         QMetaObject::invokeMethod(write, follow, Qt::QueuedConnection);
+    });
+    if (!loginItem)
+        return;
+    write->addSeparator();
+    QAction* atLogin = write->addAction(QObject::tr("Start at Login"));
+    atLogin->setCheckable(true);
+    // Read when the menu opens: the user may change the entry elsewhere.
+    QObject::connect(write, &QMenu::aboutToShow, atLogin, [atLogin, loginItem] {
+        atLogin->setChecked(loginItem->status() == LoginItemStatus::Enabled);
+    });
+    QObject::connect(atLogin, &QAction::triggered, atLogin, [atLogin, loginItem](bool checked) {
+        loginItem->setEnabled(checked);
+        atLogin->setChecked(loginItem->status() == LoginItemStatus::Enabled);
     });
 }
 
@@ -122,11 +136,12 @@ void addHelpMenu(QMenuBar& bar, QMainWindow& window) {
 
 } // namespace
 
-void installMenuCommands(QMainWindow& window, WritingStore& store, std::function<void()> quit) {
+void installMenuCommands(QMainWindow& window, WritingStore& store, std::function<void()> quit,
+                         LoginItem* loginItem) {
     QMenuBar& bar = *window.menuBar();
     addFileMenu(bar, store, std::move(quit));
     addEditMenu(bar);
-    addWriteMenu(bar, store);
+    addWriteMenu(bar, store, loginItem);
     addViewMenu(window, store);
     addHelpMenu(bar, window);
 }

@@ -19,20 +19,24 @@ LoginService::LoginService(SettingsStore& defaults, QString defaultRegistrationK
     , m_defaultRegistrationKey(std::move(defaultRegistrationKey))
     , m_item(item) {}
 
-void LoginService::enableByDefaultIfNeeded() {
+bool LoginService::enableByDefaultIfNeeded() {
+    // A program that moved (a new install path) takes its entry with it.
+    m_item.followThisProgram();
     if (m_defaults.boolean(m_defaultRegistrationKey).value_or(false))
-        return;
+        return false;
     const LoginItemStatus status = m_item.status();
     if (countsAsDone(status)) {
         markDone();
-        return;
+        return false;
     }
     if (status != LoginItemStatus::NotRegistered && status != LoginItemStatus::NotFound)
-        return;
+        return false;
     // A failed attempt may still have left the item in place (or another
     // process registered it meanwhile); only the status after it tells.
-    if (m_item.registerItem() || countsAsDone(m_item.status()))
+    const bool registered = m_item.registerItem();
+    if (registered || countsAsDone(m_item.status()))
         markDone();
+    return registered;
 }
 
 void LoginService::markDone() {

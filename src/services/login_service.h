@@ -15,7 +15,8 @@ class LoginService {
 public:
     LoginService(SettingsStore& defaults, QString defaultRegistrationKey, LoginItem& item);
 
-    void enableByDefaultIfNeeded();
+    // True when this call registered the item: the one time to tell the user.
+    bool enableByDefaultIfNeeded();
 
 private:
     void markDone();

@@ -72,6 +72,39 @@ bool disabledByUser(const QByteArray& contents) {
     return false;
 }
 
+// Ours when it carries our mark, or the description every entry we wrote had.
+bool isOurs(const QByteArray& contents) {
+    return contents.contains("\nX-Inkwarden-Entry=true") ||
+           contents.contains("\nComment=Keeps Inkwarden running for your daily writing time\n");
+}
+
+// The program an Exec line starts, unquoted as desktops read it.
+QString execProgram(const QByteArray& contents) {
+    for (const QByteArray& line : contents.split('\n')) {
+        if (!line.startsWith("Exec="))
+            continue;
+        QString exec = QString::fromUtf8(line.mid(5))
+                           .trimmed()
+                           .replace(QStringLiteral("%%"), QStringLiteral("%"));
+        if (!exec.startsWith(u'"'))
+            return exec.section(u' ', 0, 0);
+        QString program;
+        for (qsizetype i = 1; i < exec.size() && exec.at(i) != u'"'; ++i) {
+            if (exec.at(i) == u'\\' && i + 1 < exec.size())
+                ++i;
+            program += exec.at(i);
+        }
+        return program;
+    }
+    return {};
+}
+
+QByteArray readEntry(const QString& path) {
+    QFile file(path);
+    return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly) ? file.readAll()
+                                                                      : QByteArray();
+}
+
 // A dangling link still occupies the name, and writing through it would change
 // whatever it points at.
 bool somethingAt(const QString& path) {
@@ -81,8 +114,9 @@ bool somethingAt(const QString& path) {
 
 } // namespace
 
-XdgAutostartLoginItem::XdgAutostartLoginItem(QString executablePath)
-    : m_executablePath(std::move(executablePath)) {}
+XdgAutostartLoginItem::XdgAutostartLoginItem(QString executablePath, bool installed)
+    : m_executablePath(std::move(executablePath))
+    , m_installed(installed) {}
 
 QString XdgAutostartLoginItem::entryPath() {
     const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
@@ -110,11 +144,37 @@ LoginItemStatus XdgAutostartLoginItem::status() {
 bool XdgAutostartLoginItem::registerItem() {
     const QString path = entryPath();
     // An entry for a program that is not there would fail at every login.
-    if (path.isEmpty() || !executableFound() || hasControlCharacters(m_executablePath))
+    if (path.isEmpty() || !executableFound() || hasControlCharacters(m_executablePath) ||
+        !m_installed)
         return false;
     if (somethingAt(path))
         return false;
     return !writeFileAtomically(path, entryContents()).has_value();
+}
+
+bool XdgAutostartLoginItem::followThisProgram() {
+    const QString path = entryPath();
+    const QByteArray contents = readEntry(path);
+    if (!m_installed || !executableFound() || hasControlCharacters(m_executablePath) ||
+        !isOurs(contents) || disabledByUser(contents))
+        return false;
+    const QString program = execProgram(contents);
+    if (program == m_executablePath || QFileInfo(program).isExecutable())
+        return false;
+    return !writeFileAtomically(path, entryContents()).has_value();
+}
+
+// Turning it off keeps the entry, marked hidden, so that registering "once"
+// never brings it back; turning it on writes ours again, for this program.
+bool XdgAutostartLoginItem::setEnabled(bool enabled) {
+    const QString path = entryPath();
+    if (path.isEmpty() || (somethingAt(path) && !QFileInfo(path).isFile()))
+        return false;
+    if (!enabled && !somethingAt(path))
+        return true;
+    if (enabled && (!m_installed || !executableFound() || hasControlCharacters(m_executablePath)))
+        return false;
+    return !writeFileAtomically(path, entryContents(!enabled)).has_value();
 }
 
 bool XdgAutostartLoginItem::executableFound() const {
@@ -122,7 +182,7 @@ bool XdgAutostartLoginItem::executableFound() const {
     return !m_executablePath.isEmpty() && info.isAbsolute() && info.isFile() && info.isExecutable();
 }
 
-QByteArray XdgAutostartLoginItem::entryContents() const {
+QByteArray XdgAutostartLoginItem::entryContents(bool hidden) const {
     const QString exec = escapeStringValue(quoteExecArgument(m_executablePath));
     return QStringLiteral("[Desktop Entry]\n"
                           "Type=Application\n"
@@ -131,8 +191,11 @@ QByteArray XdgAutostartLoginItem::entryContents() const {
                           "Exec=%1\n"
                           "Icon=inkwarden\n"
                           "Terminal=false\n"
-                          "X-GNOME-Autostart-enabled=true\n")
-        .arg(exec)
+                          "X-GNOME-Autostart-enabled=%2\n"
+                          "X-Inkwarden-Entry=true\n"
+                          "%3")
+        .arg(exec, hidden ? QStringLiteral("false") : QStringLiteral("true"),
+             hidden ? QStringLiteral("Hidden=true\n") : QString())
         .toUtf8();
 }
 
