@@ -8,11 +8,13 @@
 #include "app/window_close_guard.h"
 #include "screens/writing_view.h"
 #include "services/focus_service.h"
+#include "services/linux/build_tree.h"
 #include "services/linux/file_manager_viewer.h"
 #include "services/linux/freedesktop_notifications.h"
 #include "services/linux/logind_wake_notifier.h"
 #include "services/linux/mpris_players.h"
 #include "services/linux/qt_window_system.h"
+#include "services/linux/systemd_reminder_timers.h"
 #include "services/linux/xdg_autostart_login_item.h"
 #include "services/local_notification_center.h"
 #include "services/login_service.h"
@@ -34,21 +36,32 @@ namespace {
 constexpr QSize kDefaultWindowSize(952, 780);
 constexpr QSize kMinimumWindowSize(700, 560);
 
+// Timers that outlive the program start it again and again: only for an installed one.
+std::unique_ptr<SystemdReminderTimers> systemTimers(const QDBusConnection& bus) {
+    const QString program = QCoreApplication::applicationFilePath();
+    if (runsFromBuildTree(program))
+        return nullptr;
+    return std::make_unique<SystemdReminderTimers>(program, bus);
+}
+
 } // namespace
 
-InkwardenApp::InkwardenApp()
+InkwardenApp::InkwardenApp(QDBusConnection sessionBus)
     : m_clock(std::make_unique<SystemClock>())
     , m_settings(std::make_unique<SettingsStore>(SettingsStore::defaultFilePath()))
     , m_wake(std::make_unique<LogindWakeNotifier>())
-    , m_notifications(std::make_unique<FreedesktopNotifications>())
+    , m_notifications(std::make_unique<FreedesktopNotifications>(sessionBus))
     , m_notificationCenter(
           std::make_unique<LocalNotificationCenter>(*m_clock, *m_notifications, m_wake.get()))
-    , m_reminders(std::make_unique<ReminderService>(*m_notificationCenter))
+    , m_systemTimers(systemTimers(sessionBus))
+    , m_reminders(std::make_unique<ReminderService>(*m_notificationCenter, m_systemTimers.get()))
     , m_windowSystem(std::make_unique<QtWindowSystem>())
-    , m_music(std::make_unique<MprisPlayers>())
+    , m_music(std::make_unique<MprisPlayers>(sessionBus))
     , m_focus(std::make_unique<FocusService>(*m_windowSystem, *m_music))
-    , m_fileViewer(std::make_unique<FileManagerViewer>())
-    , m_loginItem(std::make_unique<XdgAutostartLoginItem>(QCoreApplication::applicationFilePath()))
+    , m_fileViewer(std::make_unique<FileManagerViewer>(sessionBus))
+    , m_loginItem(std::make_unique<XdgAutostartLoginItem>(
+          QCoreApplication::applicationFilePath(),
+          !runsFromBuildTree(QCoreApplication::applicationFilePath())))
     , m_prompts(std::make_unique<QtDocumentPrompts>([this] { return m_writerWindow.data(); }))
     , m_delegate(std::make_unique<AppDelegate>(
           [this](const QString& message, const QString& informative, const QStringList& buttons) {
@@ -59,6 +72,9 @@ InkwardenApp::InkwardenApp()
     m_focus->setOpenWriter([this] { QTimer::singleShot(0, [this] { showWriter(); }); });
     QObject::connect(m_notifications.get(), &NotificationDelivery::activated, m_notifications.get(),
                      [this] { showWriter(); });
+    // Without a notification server at launch nothing was scheduled; one may come later.
+    QObject::connect(m_notifications.get(), &FreedesktopNotifications::serverAppeared,
+                     m_reminders.get(), &ReminderService::reconfigure);
 }
 
 InkwardenApp::~InkwardenApp() {
@@ -117,6 +133,8 @@ void InkwardenApp::requestQuit() {
 void InkwardenApp::takeActivationsFrom(SingleInstance& instance) {
     QObject::connect(&instance, &SingleInstance::activationRequested, &instance,
                      [this] { showWriter(); });
+    QObject::connect(&instance, &SingleInstance::reminderRequested, m_reminders.get(),
+                     &ReminderService::deliverDailyReminder);
 }
 
 void InkwardenApp::endPolitely() {

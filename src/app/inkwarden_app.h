@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDBusConnection>
 #include <QPointer>
 #include <memory>
 
@@ -22,6 +23,7 @@ class ReminderService;
 class SettingsStore;
 class XdgAutostartLoginItem;
 class SystemClock;
+class SystemdReminderTimers;
 class TerminationSignals;
 class WritingStore;
 
@@ -30,7 +32,9 @@ class WritingStore;
 // Main thread; owns everything it builds.
 class InkwardenApp {
 public:
-    InkwardenApp();
+    // `sessionBus` is the desktop's, where notifications, music players and
+    // the systemd user manager answer.
+    explicit InkwardenApp(QDBusConnection sessionBus = QDBusConnection::sessionBus());
     ~InkwardenApp();
 
     // Runs the event loop; returns the process exit code.
@@ -42,7 +46,8 @@ public:
     QMainWindow& writerWindow();
     // Shows the writer window and asks for it to come to the front.
     void showWriter();
-    // A later launch handed over to this one: bring the writer to the front.
+    // A later launch handed over to this one: bring the writer to the front;
+    // the system's timer handed over a reminder: show it.
     void takeActivationsFrom(SingleInstance& instance);
     // The desktop is ending the program (SIGTERM, SIGINT, SIGHUP) and nobody can be
     // asked: keep the writing safe, then leave the event loop.
@@ -58,6 +63,7 @@ private:
     std::unique_ptr<LogindWakeNotifier> m_wake;
     std::unique_ptr<FreedesktopNotifications> m_notifications;
     std::unique_ptr<LocalNotificationCenter> m_notificationCenter;
+    std::unique_ptr<SystemdReminderTimers> m_systemTimers; // none when run from the build
     std::unique_ptr<ReminderService> m_reminders;
     std::unique_ptr<QtWindowSystem> m_windowSystem;
     std::unique_ptr<MprisPlayers> m_music;

@@ -1,11 +1,16 @@
 #include "app/inkwarden_app.h"
+#include "app/reminder_mode.h"
 #include "app/single_instance.h"
 
 #include <QApplication>
 #include <QIcon>
 #include <cstdio>
+#include <cstring>
 
 int main(int argc, char* argv[]) {
+    // Before any application object: the reminder mode may run without a display.
+    if (argc > 1 && std::strcmp(argv[1], "--remind") == 0)
+        return inkwarden::runReminderMode(argc, argv);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Inkwarden"));
     QApplication::setDesktopFileName(QStringLiteral("inkwarden"));

@@ -21,6 +21,7 @@ namespace inkwarden {
 namespace {
 
 const QByteArray kActivate = QByteArrayLiteral("activate\n");
+const QByteArray kRemind = QByteArrayLiteral("remind "); // and the reminder's name
 const QByteArray kAcknowledge = QByteArrayLiteral("ok\n");
 // Anything longer than a request is not one of ours.
 constexpr qint64 kLongestRequest = 64;
@@ -107,10 +108,24 @@ SingleInstance::Launch SingleInstance::tryBecomePrimary() {
     }
     if (primaryLock >= 0)
         ::close(primaryLock);
-    return handOver() ? Launch::HandedOver : Launch::Unanswered;
+    return handOver(kActivate) ? Launch::HandedOver : Launch::Unanswered;
 }
 
-bool SingleInstance::handOver() {
+bool SingleInstance::handOverReminder(const QString& name) {
+    if (m_server || !isPrivateFolder(QFileInfo(m_socketPath).path()))
+        return false;
+    // Only the primary holds this lock: if it can be taken, nobody runs. It
+    // is let go at once, so a launch at this moment still becomes the primary.
+    const int primaryLock =
+        ::open(QFile::encodeName(m_socketPath + QStringLiteral(".primary")), O_RDWR | O_CLOEXEC);
+    if (primaryLock < 0)
+        return false;
+    const bool running = ::flock(primaryLock, LOCK_EX | LOCK_NB) != 0;
+    ::close(primaryLock);
+    return running && handOver(kRemind + name.toUtf8() + '\n');
+}
+
+bool SingleInstance::handOver(const QByteArray& request) {
     const QDeadlineTimer deadline(kAnswerMilliseconds);
     QLocalSocket socket;
     socket.connectToServer(m_socketPath);
@@ -119,7 +134,7 @@ bool SingleInstance::handOver() {
     };
     if (!waitFor(socket, connected, deadline))
         return false;
-    socket.write(kActivate);
+    socket.write(request);
     const auto answered = [&] {
         return socket.canReadLine();
     };
@@ -175,7 +190,11 @@ void SingleInstance::readRequest(QLocalSocket* socket) {
             socket->abort();
         return;
     }
-    if (socket->readLine(kLongestRequest) != kActivate) {
+    const QByteArray request = socket->readLine(kLongestRequest);
+    const QString reminder = request.startsWith(kRemind) && request.endsWith('\n')
+                                 ? QString::fromUtf8(request.mid(kRemind.size()).chopped(1))
+                                 : QString();
+    if (request != kActivate && reminder.isEmpty()) {
         socket->abort();
         return;
     }
@@ -183,7 +202,10 @@ void SingleInstance::readRequest(QLocalSocket* socket) {
     socket->write(kAcknowledge);
     socket->flush();
     socket->disconnectFromServer();
-    Q_EMIT activationRequested();
+    if (reminder.isEmpty())
+        Q_EMIT activationRequested();
+    else
+        Q_EMIT reminderRequested(reminder);
 }
 
 } // namespace inkwarden

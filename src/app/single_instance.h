@@ -10,7 +10,8 @@ namespace inkwarden {
 
 // Keeps Inkwarden to one process per user: the first launch listens on a
 // private local socket; a later launch asks it to come to the front and then
-// exits. Main thread; owns the server socket while this process is primary.
+// exits, and the reminder mode hands it a daily reminder to show. Main
+// thread; owns the server socket while this process is primary.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -31,6 +32,9 @@ public:
     static QString defaultSocketPath();
 
     Launch tryBecomePrimary();
+    // Asks the running instance to show the daily reminder of this name;
+    // false when none runs or it did not take it.
+    bool handOverReminder(const QString& name);
     // Why the socket's folder was refused, for the person starting the program.
     QString unsafeFolderReason() const;
     bool isPrimary() const { return m_server != nullptr; }
@@ -39,10 +43,12 @@ public:
 Q_SIGNALS:
     // A later launch handed over; the writer should come to the front.
     void activationRequested();
+    // The system's timer handed over the daily reminder of this name.
+    void reminderRequested(const QString& name);
 
 private:
-    // Asks the running instance to come to the front; whether it said it would.
-    bool handOver();
+    // Sends the running instance one request; whether it said it would do it.
+    bool handOver(const QByteArray& request);
     bool listen();
     void listenAgainIfClosed();
     void acceptConnections();

@@ -45,7 +45,7 @@ void LocalNotificationCenter::removePendingRequests(const QStringList& identifie
 
 void LocalNotificationCenter::add(const NotificationRequest& request) {
     if (!request.trigger) {
-        m_delivery.deliver(request);
+        deliverOnce(request, m_clock.now());
         return;
     }
     removePendingRequests({request.identifier});
@@ -77,7 +77,20 @@ void LocalNotificationCenter::checkDueTriggers() {
     m_lastCheck = now;
     rearm(now);
     for (const NotificationRequest& request : std::as_const(due))
-        m_delivery.deliver(request);
+        deliverOnce(request, now);
+}
+
+void LocalNotificationCenter::deliverOnce(const NotificationRequest& request,
+                                          const QDateTime& now) {
+    const auto recent = [&](const QDateTime& delivered) {
+        return qAbs(delivered.msecsTo(now)) < kRepeatWindowMilliseconds;
+    };
+    m_lastDelivered.removeIf(
+        [&](QHash<QString, QDateTime>::iterator each) { return !recent(each.value()); });
+    if (m_lastDelivered.contains(request.identifier))
+        return;
+    m_lastDelivered.insert(request.identifier, now);
+    m_delivery.deliver(request);
 }
 
 void LocalNotificationCenter::rearm(const QDateTime& now) {

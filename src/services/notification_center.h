@@ -50,4 +50,21 @@ Q_SIGNALS:
     void activated();
 };
 
+// Keeps the daily reminders with the operating system as well, so that they
+// come while the program is closed. Each reminder has a short name ("soon",
+// "start") by which the system hands it back to the program. Main thread.
+class SystemReminderTimers {
+public:
+    struct Reminder {
+        QString name;
+        DailyTrigger trigger;
+    };
+
+    virtual ~SystemReminderTimers() = default;
+    // Replaces the kept reminders with these.
+    virtual void keep(const QList<Reminder>& reminders) = 0;
+    // Leaves nothing of ours with the system.
+    virtual void removeAll() = 0;
+};
+
 } // namespace inkwarden

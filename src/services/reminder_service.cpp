@@ -14,7 +14,18 @@ const QString kSoonBody = QStringLiteral("Writing starts in 10 minutes.");
 const QString kStartBody = QStringLiteral("It\u2019s time for your writing session.");
 const QString kFollowupBody = QStringLiteral(
     "Your writing block is still unfinished. You can return when you\u2019re ready.");
-constexpr qint64 kSoonSecondsBefore = 600;
+
+struct DailyReminder {
+    QString identifier;
+    QString name; // what the system's timer hands back
+    QString body;
+    qint64 secondsBefore;
+};
+
+QList<DailyReminder> dailyReminders() {
+    return {{ReminderService::kSoonIdentifier, QStringLiteral("soon"), kSoonBody, 600},
+            {ReminderService::kStartIdentifier, QStringLiteral("start"), kStartBody, 0}};
+}
 
 DailyTrigger triggerAt(const QDateTime& moment) {
     const QTime time = moment.toLocalTime().time();
@@ -23,11 +34,21 @@ DailyTrigger triggerAt(const QDateTime& moment) {
 
 } // namespace
 
-ReminderService::ReminderService(NotificationCenter& center, QObject* parent)
+ReminderService::ReminderService(NotificationCenter& center, SystemReminderTimers* systemTimers,
+                                 QObject* parent)
     : QObject(parent)
-    , m_center(center) {}
+    , m_center(center)
+    , m_systemTimers(systemTimers) {}
+
+std::optional<NotificationRequest> ReminderService::dailyReminder(const QString& name) {
+    for (const DailyReminder& daily : dailyReminders())
+        if (daily.name == name)
+            return NotificationRequest{daily.identifier, kTitle, daily.body, true, std::nullopt};
+    return std::nullopt;
+}
 
 void ReminderService::configure(qint64 hour, qint64 minute) {
+    m_lastTime = {hour, minute};
     QPointer<ReminderService> self(this);
     // The centre answers later, on the main thread; the service may be gone by then.
     m_center.requestAuthorization([self, hour, minute](bool granted) {
@@ -44,9 +65,31 @@ void ReminderService::schedule(qint64 hour, qint64 minute) {
     QDateTime base = scheduledTimeOn(QDate(2001, 1, 2), hour, minute);
     if (!base.isValid())
         base = QDateTime::currentDateTime();
-    m_center.add(
-        {kSoonIdentifier, kTitle, kSoonBody, true, triggerAt(base.addSecs(-kSoonSecondsBefore))});
-    m_center.add({kStartIdentifier, kTitle, kStartBody, true, triggerAt(base)});
+    QList<SystemReminderTimers::Reminder> kept;
+    for (const DailyReminder& daily : dailyReminders()) {
+        const DailyTrigger trigger = triggerAt(base.addSecs(-daily.secondsBefore));
+        m_center.add({daily.identifier, kTitle, daily.body, true, trigger});
+        kept.append({daily.name, trigger});
+    }
+    if (m_systemTimers)
+        m_systemTimers->keep(kept);
+}
+
+void ReminderService::reconfigure() {
+    if (m_lastTime)
+        configure(m_lastTime->first, m_lastTime->second);
+}
+
+void ReminderService::deliverDailyReminder(const QString& name) {
+    if (const std::optional<NotificationRequest> request = dailyReminder(name))
+        m_center.add(*request);
+}
+
+void ReminderService::removeDailyReminders() {
+    m_lastTime.reset();
+    m_center.removePendingRequests({kSoonIdentifier, kStartIdentifier});
+    if (m_systemTimers)
+        m_systemTimers->removeAll();
 }
 
 void ReminderService::remindIfIncomplete() {

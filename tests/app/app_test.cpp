@@ -5,6 +5,7 @@
 #include "documents/storage_layout.h"
 #include "store/settings_keys.h"
 #include "store/store_harness.h"
+#include "support/fake_bus_service.h"
 #include "support/scoped_read_only_folder.h"
 #include "support/wait.h"
 
@@ -12,10 +13,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDBusConnectionInterface>
 #include <QDir>
 #include <QLabel>
+#include <QLocalSocket>
 #include <QMainWindow>
 #include <QMessageBox>
+#include <QProcess>
 #include <QSessionManager>
 #include <QTest>
 #include <QTextEdit>
@@ -300,6 +304,56 @@ TEST(AppTest, TheWriterComesForwardForARunningSessionAndEveryLaterLaunchAndItsMe
         EXPECT_EQ(SingleInstance(socket).tryBecomePrimary(), SingleInstance::Launch::HandedOver);
         EXPECT_TRUE(waitUntil([&] { return window.isVisible(); })) << launch;
     }
+}
+
+// A reminder from the system's timer: a running Inkwarden shows it once,
+// however often it comes; with none running, the reminder mode shows it and
+// a click on it starts Inkwarden. A notification server that appears after launch
+// still gets the reminders scheduled, with the system too.
+TEST(AppTest, RemindersFromTheSystemComeOnceWithOrWithoutInkwardenRunning) {
+    QuietHome home;
+    testing::PrivateBus bus;
+    qputenv("DBUS_SESSION_BUS_ADDRESS", bus.address().toUtf8()); // for the reminder mode
+    const QString notifications = u"org.freedesktop.Notifications"_s;
+    testing::FakeService systemd(bus, u"org.freedesktop.systemd1"_s);
+    QStringList shown;
+    std::optional<testing::FakeService> server;
+    {
+        SingleInstance primary;
+        ASSERT_EQ(primary.tryBecomePrimary(), SingleInstance::Launch::Primary);
+        QDBusConnection connection = bus.connect(u"inkwarden"_s);
+        InkwardenApp app(connection);
+        app.takeActivationsFrom(primary);
+        app.store();
+        // Answered in order: the program's own question has been answered "no server".
+        EXPECT_FALSE(connection.interface()->isServiceRegistered(notifications));
+        server.emplace(bus, notifications, [&](const QDBusMessage& call) {
+            if (call.member() == u"Notify"_s)
+                shown.append(call.arguments().value(4).toString());
+            return QVariantList{uint(shown.size())};
+        });
+        const QString timer = home.configHome() + u"/systemd/user/inkwarden-reminder-start.timer"_s;
+        EXPECT_TRUE(waitUntil([&] { return QFile::exists(timer); }));
+        for (int each = 0; each < 2; ++each)
+            EXPECT_TRUE(SingleInstance().handOverReminder(u"start"_s));
+    }
+    QProcess alone;
+    alone.start(QStringLiteral(INKWARDEN_PROGRAM), {u"--remind"_s, u"start"_s});
+    EXPECT_TRUE(waitUntil([&] { return shown.size() == 2; }));
+    server->emitSignal(notifications, u"ActionInvoked"_s, {2u, u"default"_s});
+    EXPECT_TRUE(waitUntil([&] { return alone.state() == QProcess::NotRunning; }));
+    EXPECT_EQ(alone.exitCode(), 0);
+    EXPECT_EQ(shown, QStringList(2, u"It’s time for your writing session."_s));
+    QLocalSocket started; // the click started Inkwarden, which outlives the reminder
+    ASSERT_TRUE(waitUntil([&] {
+        started.connectToServer(SingleInstance::defaultSocketPath());
+        return started.waitForConnected(100);
+    }));
+    ucred peer = {};
+    socklen_t size = sizeof peer;
+    ::getsockopt(int(started.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size);
+    ASSERT_TRUE(peer.pid > 0 && peer.pid != ::getpid() && ::kill(peer.pid, SIGTERM) == 0);
+    EXPECT_TRUE(waitUntil([&] { return started.state() == QLocalSocket::UnconnectedState; }));
 }
 
 QStringList gWarnings;

@@ -35,10 +35,12 @@ TEST(LoginService, RegistersOnceWhereThatSucceedsOrIsFoundInPlace) {
         for (const bool firstLaunch : {true, false}) {
             SettingsStore defaults(folder.filePath(QStringLiteral("defaults.json")));
             item.calls.clear();
-            LoginService(defaults, keys::kDidRegisterLoginItemByDefault, item)
-                .enableByDefaultIfNeeded();
+            const bool registered =
+                LoginService(defaults, keys::kDidRegisterLoginItemByDefault, item)
+                    .enableByDefaultIfNeeded();
             EXPECT_EQ(item.calls.contains(QStringLiteral("register")),
                       tries && (firstLaunch || !done));
+            EXPECT_EQ(registered, tries && succeeds && firstLaunch) << "told once, when it was";
             EXPECT_EQ(defaults.boolean(keys::kDidRegisterLoginItemByDefault).value_or(false), done);
             if (done)
                 item.current = Status::NotRegistered; // removed by the user

@@ -3,6 +3,7 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
+#include <QDBusServiceWatcher>
 
 namespace inkwarden {
 namespace {
@@ -28,6 +29,10 @@ FreedesktopNotifications::FreedesktopNotifications(QDBusConnection bus, QObject*
                   SLOT(actionInvoked(uint, QString)));
     m_bus.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
                   SLOT(notificationClosed(uint, uint)));
+    auto* watcher =
+        new QDBusServiceWatcher(kService, m_bus, QDBusServiceWatcher::WatchForRegistration, this);
+    connect(watcher, &QDBusServiceWatcher::serviceRegistered, this,
+            &FreedesktopNotifications::serverAppeared);
 }
 
 void FreedesktopNotifications::checkAvailable(std::function<void(bool)> answer) {
@@ -62,9 +67,19 @@ void FreedesktopNotifications::deliver(const NotificationRequest& request) {
             [this](QDBusPendingCallWatcher* finished) {
                 finished->deleteLater();
                 const QDBusPendingReply<uint> reply = *finished;
-                if (!reply.isError())
+                if (reply.isError())
+                    Q_EMIT closed();
+                else
                     m_shown.insert(reply.value());
             });
+}
+
+void FreedesktopNotifications::closeShown() {
+    for (const uint id : std::exchange(m_shown, {})) {
+        QDBusMessage close = call(QStringLiteral("CloseNotification"));
+        close << id;
+        m_bus.call(close, QDBus::Block, kCallTimeoutMilliseconds);
+    }
 }
 
 void FreedesktopNotifications::actionInvoked(uint id, const QString& actionKey) {
@@ -73,7 +88,8 @@ void FreedesktopNotifications::actionInvoked(uint id, const QString& actionKey) 
 }
 
 void FreedesktopNotifications::notificationClosed(uint id, uint) {
-    m_shown.remove(id);
+    if (m_shown.remove(id))
+        Q_EMIT closed();
 }
 
 } // namespace inkwarden

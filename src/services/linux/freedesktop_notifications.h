@@ -8,8 +8,9 @@
 namespace inkwarden {
 
 // Shows notifications through org.freedesktop.Notifications on the session
-// bus and reports a click on one of ours. Every call is asynchronous and
-// every failure is dropped silently. Main thread.
+// bus, reports a click on one of ours and a notification server appearing.
+// Every call but closeShown() is asynchronous and every failure is dropped
+// silently. Main thread.
 class FreedesktopNotifications final : public NotificationDelivery {
     Q_OBJECT
 public:
@@ -19,6 +20,15 @@ public:
     // Available means a notification server answers GetServerInformation.
     void checkAvailable(std::function<void(bool available)> answer) override;
     void deliver(const NotificationRequest& request) override;
+    // Takes our notifications off the screen; waits for the server, for a
+    // program about to end.
+    void closeShown();
+
+Q_SIGNALS:
+    // One of ours left the screen without a click, or could not be shown.
+    void closed();
+    // A notification server took the name where none had it.
+    void serverAppeared();
 
 private:
     Q_SLOT void actionInvoked(uint id, const QString& actionKey);

@@ -1,19 +1,29 @@
+#include "fakes/fake_notifications.h"
+#include "fakes/manual_clock.h"
 #include "services/focus_service.h"
 #include "services/linux/file_manager_viewer.h"
 #include "services/linux/freedesktop_notifications.h"
 #include "services/linux/logind_wake_notifier.h"
 #include "services/linux/mpris_players.h"
 #include "services/linux/qt_window_system.h"
+#include "services/linux/systemd_reminder_timers.h"
+#include "services/local_notification_center.h"
+#include "services/reminder_service.h"
+#include "support/fake_bus_service.h"
+#include "support/file_bytes.h"
 #include "support/private_bus.h"
 #include "support/qt_printers.h"
+#include "support/temp_home.h"
 #include "support/wait.h"
 
 #include <QDBusArgument>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
 #include <QDBusVariant>
-#include <QDBusVirtualObject>
+#include <QProcess>
 #include <QSignalSpy>
+#include <QStandardPaths>
 #include <gtest/gtest.h>
 #include <list>
 
@@ -22,38 +32,8 @@
 namespace inkwarden {
 namespace {
 
-// A desktop service owning `name` on a connection of its own, at the object
-// path the name gives. `answer` sees each call and gives the reply's
-// arguments, or nothing to leave the call unanswered.
-class FakeService final : public QDBusVirtualObject {
-public:
-    using Answer = std::function<std::optional<QVariantList>(const QDBusMessage& call)>;
-    FakeService(testing::PrivateBus& bus, const QString& name, Answer answer = {})
-        : m_connection(bus.connect(name))
-        , m_path(QLatin1Char('/') +
-                 name.section(QLatin1Char('.'), 0, 2).replace(QLatin1Char('.'), QLatin1Char('/')))
-        , m_answer(std::move(answer)) {
-        m_connection.registerVirtualObject(m_path, this);
-        EXPECT_TRUE(m_connection.registerService(name));
-    }
-    QString introspect(const QString&) const override { return {}; }
-    bool handleMessage(const QDBusMessage& call, const QDBusConnection&) override {
-        if (const std::optional<QVariantList> reply = m_answer ? m_answer(call) : std::nullopt)
-            m_connection.send(call.createReply(*reply));
-        return true;
-    }
-    void emitSignal(const QString& interface, const QString& member,
-                    const QVariantList& arguments) {
-        QDBusMessage signal = QDBusMessage::createSignal(m_path, interface, member);
-        signal.setArguments(arguments);
-        m_connection.send(signal);
-    }
-
-private:
-    QDBusConnection m_connection;
-    QString m_path;
-    Answer m_answer;
-};
+using namespace Qt::StringLiterals;
+using testing::FakeService;
 
 // The server answers in order, so once this answer is in, whatever it sent
 // before has been handled too.
@@ -176,6 +156,78 @@ TEST(DesktopBus, WakingFromSleepIsReportedGoingToSleepIsNot) {
         QCoreApplication::processEvents();
         EXPECT_EQ(woke.count(), goingToSleep ? 0 : 1);
     }
+}
+
+// The daily time set in the program becomes two systemd user timers, read
+// again, enabled and started through the manager only when they change, and
+// validated by systemd itself where it is installed. Nothing is written
+// without a manager; turning reminders off leaves nothing of ours.
+TEST(DesktopBus, TheDailyTimeIsKeptAsSystemdUserTimers) {
+    testing::TempHome home;
+    testing::PrivateBus bus;
+    const QString program = home.path() + u"/my %h $HOME/inkwarden"_s;
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(program).path()));
+    ASSERT_TRUE(QFile::copy(u"/bin/true"_s, program));
+    testing::ManualClock clock;
+    testing::FakeDelivery delivery;
+    LocalNotificationCenter center(clock, delivery);
+    SystemdReminderTimers timers(program, bus.connect(u"inkwarden"_s));
+    ReminderService reminders(center, &timers);
+    const QString folder = home.configHome() + u"/systemd/user/"_s;
+    const auto settled = [&] {
+        return testing::waitUntil(
+            [&] { return timers.findChildren<QDBusPendingCallWatcher*>().isEmpty(); });
+    };
+    reminders.configure(9, 0);
+    ASSERT_TRUE(settled());
+    EXPECT_FALSE(QFileInfo::exists(folder)) << "written without a systemd user manager";
+
+    QStringList calls;
+    FakeService manager(bus, u"org.freedesktop.systemd1"_s, [&](const QDBusMessage& call) {
+        QStringList words{call.member()};
+        for (const QVariant& argument : call.arguments())
+            words.append(argument.metaType() == QMetaType::fromType<QStringList>()
+                             ? argument.toStringList().join(u',')
+                             : argument.toString());
+        calls.append(words.join(u' ').remove(SystemdReminderTimers::kUnitPrefix));
+        return QVariantList();
+    });
+    const QString enable = u"EnableUnitFiles soon.timer,start.timer false true"_s;
+    const QString changed = u"Reload,%1,RestartUnit soon.timer replace,"
+                            u"RestartUnit start.timer replace"_s.arg(enable);
+    const QList<std::tuple<int, int, QString>> rows = {
+        {0, 5, changed},
+        {0, 5, u"%1,StartUnit soon.timer replace,StartUnit start.timer replace"_s.arg(enable)},
+        {14, 30, changed},
+    };
+    for (const auto& [hour, minute, expected] : rows) {
+        calls.clear();
+        reminders.configure(hour, minute);
+        ASSERT_TRUE(settled());
+        EXPECT_EQ(calls.join(u','), expected);
+        const QByteArray soon = testing::bytesOf(folder + u"inkwarden-reminder-soon.timer"_s);
+        EXPECT_TRUE(soon.contains(hour ? " 14:20:00\nPersistent=false\n" : " 23:55:00\n"));
+    }
+    EXPECT_TRUE(testing::bytesOf(folder + u"inkwarden-reminder-start.timer"_s)
+                    .contains("\nOnCalendar=*-*-* 14:30:00\n"));
+    const QString exec = u"\nExecStart=\"%1/my %%h $HOME/inkwarden\" --remind start\n"_s;
+    EXPECT_TRUE(testing::bytesOf(folder + u"inkwarden-reminder-start.service"_s)
+                    .contains(exec.arg(home.path()).toUtf8()));
+
+    QStringList verify{u"--user"_s, u"verify"_s, u"--man=no"_s};
+    for (const QString& unit : QDir(folder).entryList(QDir::Files))
+        verify.append(folder + unit); // each named, or faults in a service pass unreported
+    const QString analyze = QStandardPaths::findExecutable(u"systemd-analyze"_s);
+    EXPECT_TRUE(analyze.isEmpty() || QProcess::execute(analyze, verify) == 0);
+
+    QFile theirs(folder + u"backup.timer"_s);
+    ASSERT_TRUE(theirs.open(QIODevice::WriteOnly));
+    calls.clear();
+    reminders.removeDailyReminders();
+    ASSERT_TRUE(settled());
+    EXPECT_EQ(calls.join(u','), u"StopUnit soon.timer replace,StopUnit start.timer replace,"
+                                u"DisableUnitFiles soon.timer,start.timer false,Reload"_s);
+    EXPECT_EQ(QDir(folder).entryList(QDir::Files), QStringList{u"backup.timer"_s});
 }
 
 } // namespace

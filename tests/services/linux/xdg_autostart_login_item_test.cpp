@@ -1,6 +1,7 @@
 #include "services/linux/xdg_autostart_login_item.h"
 #include "support/temp_home.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
 #include <gtest/gtest.h>
@@ -49,6 +50,44 @@ TEST(XdgAutostartLoginItem, WritesOneEntryWithTheProgramQuoted) {
     EXPECT_EQ(XdgAutostartLoginItem(gone).status(), LoginItemStatus::NotFound);
     EXPECT_FALSE(XdgAutostartLoginItem(gone).registerItem());
     EXPECT_FALSE(QFile::exists(entry));
+}
+
+// Our entry follows the program when the one it names is gone; a user's own
+// entry, or ours turned off, stays as it is. A program run from its build
+// folder writes nothing. The menu's switch keeps a turned-off entry, hidden.
+TEST(XdgAutostartLoginItem, FollowsTheProgramAndTheUsersSwitch) {
+    testing::TempHome home;
+    const QString entry = home.configHome() + QStringLiteral("/autostart/inkwarden.desktop");
+    const QString program = QCoreApplication::applicationFilePath();
+    const auto put = [&](const QByteArray& contents) {
+        QDir().mkpath(QFileInfo(entry).path());
+        QFile file(entry);
+        return file.open(QIODevice::WriteOnly) && file.write(contents) == contents.size();
+    };
+    const auto text = [&] {
+        QFile file(entry);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    };
+    const QByteArray ours = "[Desktop Entry]\nExec=/gone/inkwarden\nX-Inkwarden-Entry=true\n";
+    const QList<std::pair<QByteArray, bool>> rows = {
+        {ours, true},
+        {"[Desktop Entry]\nExec=/gone/inkwarden\n", false}, // the user's own
+        {ours + "Hidden=true\n", false},
+    };
+    for (const auto& [contents, follows] : rows) {
+        ASSERT_TRUE(put(contents));
+        EXPECT_FALSE(XdgAutostartLoginItem(program, false).followThisProgram());
+        EXPECT_EQ(XdgAutostartLoginItem(program).followThisProgram(), follows);
+        EXPECT_EQ(text().contains(program.toUtf8()), follows) << text().data();
+    }
+    QFile::remove(entry);
+    EXPECT_FALSE(XdgAutostartLoginItem(program, false).registerItem() || QFile::exists(entry));
+    XdgAutostartLoginItem item(program);
+    ASSERT_TRUE(item.setEnabled(false) && item.setEnabled(true) && item.setEnabled(false));
+    EXPECT_EQ(item.status(), LoginItemStatus::RequiresApproval) << "kept, hidden";
+    EXPECT_FALSE(item.registerItem());
+    EXPECT_TRUE(item.setEnabled(true));
+    EXPECT_EQ(item.status(), LoginItemStatus::Enabled);
 }
 
 } // namespace
