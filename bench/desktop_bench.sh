@@ -166,7 +166,7 @@ start_up() {
   prepare "$1" "$2"
   output=$(probe -- "${programs[$1]}") || { fail "$1 mapped no window"; rm -rf "$world"; return 1; }
   rm -rf "$world"
-  if [[ "$1" == inkwarden && "$(value title)" != Inkwarden ]]; then
+  if [[ "$1" == inkwarden && "$(value title)" != *" — Inkwarden" ]]; then
     fail "inkwarden's first window is \"$(value title)\", not the writer"
     return 1
   fi

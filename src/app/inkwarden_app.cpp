@@ -44,6 +44,19 @@ std::unique_ptr<SystemdReminderTimers> systemTimers(const QDBusConnection& bus) 
     return std::make_unique<SystemdReminderTimers>(program, bus);
 }
 
+// "Daily writing · 2026-12-07 — Inkwarden": which document is open, and
+// Qt's modified marker while its writing is not on disk.
+void followTheDocumentInTitle(QMainWindow& window, WritingStore& store) {
+    const auto follow = [&window, &store] {
+        window.setWindowTitle(store.currentTitle() + QStringLiteral("[*] \u2014 Inkwarden"));
+        window.setWindowModified(store.hasUnsavedChanges());
+    };
+    follow();
+    QObject::connect(&store, &WritingStore::objectWillChange, &window, [&window, follow] {
+        QMetaObject::invokeMethod(&window, follow, Qt::QueuedConnection);
+    });
+}
+
 } // namespace
 
 InkwardenApp::InkwardenApp(QDBusConnection sessionBus)
@@ -97,7 +110,7 @@ QMainWindow& InkwardenApp::writerWindow() {
         WritingStore& model = store();
         auto* window = new QMainWindow;
         window->setObjectName(QStringLiteral("writer"));
-        window->setWindowTitle(QStringLiteral("Inkwarden"));
+        followTheDocumentInTitle(*window, model);
         window->resize(kDefaultWindowSize);
         window->setMinimumSize(kMinimumWindowSize);
         window->setCentralWidget(new WritingView(model));

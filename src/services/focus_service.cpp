@@ -46,7 +46,7 @@ void FocusService::end() {
     if (!restore)
         return;
     for (const WindowSystem::Window& window : m_windows.windows()) {
-        if (window.title == kWriterTitle && window.isFullScreen)
+        if (window.name == kWriterName && window.isFullScreen)
             m_windows.toggleFullScreen(window.id);
     }
 }
@@ -58,7 +58,7 @@ void FocusService::setOpenWriter(std::function<void()> openWriter) {
 bool FocusService::isWriterOpen() const {
     const QList<WindowSystem::Window> windows = m_windows.windows();
     return std::any_of(windows.cbegin(), windows.cend(), [](const WindowSystem::Window& window) {
-        return window.title == kWriterTitle && window.isVisible;
+        return window.name == kWriterName && window.isVisible;
     });
 }
 
@@ -78,7 +78,7 @@ void FocusService::showWriterFullScreen() {
     const QList<WindowSystem::Window> windows = m_windows.windows();
     const auto writer =
         std::find_if(windows.cbegin(), windows.cend(), [](const WindowSystem::Window& window) {
-            return window.title == kWriterTitle && window.canBecomeKey;
+            return window.name == kWriterName && window.canBecomeKey;
         });
     if (writer == windows.cend() || !m_activationObserver)
         return; // none, or the session ended before this queued call came

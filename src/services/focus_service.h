@@ -14,13 +14,14 @@ namespace inkwarden {
 class MusicPlayers;
 class WindowSystem;
 
-// Keeps the writer window ("Inkwarden") in front and full screen during a
+// Keeps the writer window (named "writer") in front and full screen during a
 // session and pauses playing music when one begins. Uses, never owns, the
 // window system and the music players, which must outlive it. Main thread.
 class FocusService final : public QObject, public FocusControl {
     Q_OBJECT
 public:
-    static inline const QString kWriterTitle = QStringLiteral("Inkwarden");
+    // Found by name: its title follows the open document.
+    static inline const QString kWriterName = QStringLiteral("writer");
     static inline const QString kPlayerPrefix = QStringLiteral("org.mpris.MediaPlayer2.");
     static inline const QString kPlaying = QStringLiteral("Playing");
 

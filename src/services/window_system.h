@@ -21,6 +21,7 @@ public:
         bool isVisible = false;
         bool canBecomeKey = false; // can take keyboard focus when shown
         bool isFullScreen = false;
+        QString name; // the program's own name for it, whatever its title says
         friend bool operator==(const Window&, const Window&) = default;
     };
 

@@ -215,6 +215,10 @@ TEST(AppTest, AFileSizeLimitFailsTheWriteInsteadOfEndingTheProgram) {
         app.store().saveEntry(writing(u"Notes, more than sixty-four bytes of a document hold"_s));
         app.store().finishWrites();
         ::setrlimit(RLIMIT_FSIZE, &previous);
+        QCoreApplication::processEvents();
+        // The title says which document is open, and marks it while its writing is not on disk.
+        EXPECT_EQ(app.writerWindow().windowTitle(), u"Notes[*] — Inkwarden"_s);
+        EXPECT_TRUE(app.writerWindow().isWindowModified());
         EXPECT_TRUE(app.store().hasUnsavedChanges());
         EXPECT_TRUE(app.store().writeProblem().value_or(QString()).contains(
             QString::fromLocal8Bit(std::strerror(EFBIG))))

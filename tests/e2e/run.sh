@@ -63,7 +63,7 @@ launch() { # launch SETTINGS [VAR=value...]
   printf '%s\n' "$1" >"$settings"
   run_inkwarden "${@:2}" & app=$!
   started+=("$app")
-  wait_for "the writer window" eval '[[ -n $(window_of Inkwarden) ]]'
+  wait_for "the writer window" eval '[[ -n $(window_of '.* — Inkwarden') ]]'
 }
 
 launch '{"trackingStartDay": "9999-12-31"}'
@@ -75,7 +75,7 @@ echo "ok - a second inkwarden hands over to the running one and exits"
 
 text="Evening notes before logout"
 # New Document first: the program opens on the day's entry, which needs no keeping.
-xdotool windowfocus --sync "$(window_of Inkwarden)" key ctrl+n type --delay 30 "$text"
+xdotool windowfocus --sync "$(window_of '.* — Inkwarden')" key ctrl+n type --delay 30 "$text"
 # The sheet opens only once the keys typed before it have arrived.
 xdotool key ctrl+shift+s
 wait_for "the Save to Library sheet" eval '[[ -n $(window_of "Save to Library") ]]'
@@ -100,10 +100,10 @@ echo "ok - on a faked clock the session starts at the daily time and its reminde
 
 # The session made the window full screen; ending it early gives the window
 # back, and F11 is the person's own switch.
-full_screen() { xprop -id "$(window_of Inkwarden)" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN; }
+full_screen() { xprop -id "$(window_of '.* — Inkwarden')" _NET_WM_STATE | grep -q _NET_WM_STATE_FULLSCREEN; }
 not_full_screen() { ! full_screen; }
 wait_for "the session's full screen" full_screen
-xdotool windowfocus --sync "$(window_of Inkwarden)" key ctrl+shift+Return
+xdotool windowfocus --sync "$(window_of '.* — Inkwarden')" key ctrl+shift+Return
 wait_for "the window back from full screen" not_full_screen
 grep -q '"sessionEnd"' "$settings" && fail "the session did not end"
 xdotool key F11

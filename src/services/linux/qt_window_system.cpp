@@ -68,7 +68,7 @@ QList<WindowSystem::Window> QtWindowSystem::windows() const {
     const QList<QWidget*> widgets = listedWidgetsInOrder();
     for (const QWidget* widget : widgets)
         windows.append({idOf(widget), widget->windowTitle(), widget->isVisible(),
-                        canBecomeKey(widget), widget->isFullScreen()});
+                        canBecomeKey(widget), widget->isFullScreen(), widget->objectName()});
     return windows;
 }
 

@@ -10,6 +10,8 @@
 namespace inkwarden {
 namespace {
 
+using namespace Qt::Literals::StringLiterals;
+
 // The focus service on Qt's own windows, the library shown before the writer.
 // Another application coming to the front is all Qt tells on X11 and Wayland
 // (and offscreen never does); during a session the writer then comes back.
@@ -18,7 +20,8 @@ TEST(QtWindowSystem, AnotherApplicationInFrontBringsTheWriterBackDuringASession)
     testing::FakeMusicPlayers music;
     FocusService focus(system, music);
     QWidget library, writer;
-    writer.setWindowTitle(QStringLiteral("Inkwarden"));
+    writer.setObjectName(QStringLiteral("writer"));
+    writer.setWindowTitle(QStringLiteral("Untitled — Inkwarden"));
     library.show();
     writer.show();
     // Returns whether the writer, minimised meanwhile, came back.
@@ -45,10 +48,10 @@ TEST(QtWindowSystem, AnotherApplicationInFrontBringsTheWriterBackDuringASession)
     menu.addAction(QStringLiteral("Bold"));
     menu.popup(QPoint(10, 10));
     ASSERT_TRUE(menu.isVisible());
-    EXPECT_EQ(system.windows(),
-              (QList<WindowSystem::Window>{
-                  {QtWindowSystem::idOf(&library), {}, true, true, false},
-                  {QtWindowSystem::idOf(&writer), writer.windowTitle(), true, true, false}}));
+    EXPECT_EQ(system.windows(), (QList<WindowSystem::Window>{
+                                    {QtWindowSystem::idOf(&library), {}, true, true, false, {}},
+                                    {QtWindowSystem::idOf(&writer), writer.windowTitle(), true,
+                                     true, false, u"writer"_s}}));
     // Only the full-screen flag changes: a maximised window comes back maximised.
     library.showMaximized();
     for (int toggle = 0; toggle < 2; ++toggle)
