@@ -26,6 +26,7 @@
 
 #include <QApplication>
 #include <QMainWindow>
+#include <QScreen>
 #include <QSessionManager>
 #include <QTimer>
 #include <csignal>
@@ -111,8 +112,11 @@ QMainWindow& InkwardenApp::writerWindow() {
         auto* window = new QMainWindow;
         window->setObjectName(QStringLiteral("writer"));
         followTheDocumentInTitle(*window, model);
-        window->resize(kDefaultWindowSize);
-        window->setMinimumSize(kMinimumWindowSize);
+        // Never larger than the screen leaves room for, whatever its scale.
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        const QSize room = screen ? screen->availableGeometry().size() : kDefaultWindowSize;
+        window->resize(kDefaultWindowSize.boundedTo(room));
+        window->setMinimumSize(kMinimumWindowSize.boundedTo(room));
         window->setCentralWidget(new WritingView(model));
         // Installed before the window is ever shown, so no close escapes it.
         new WindowCloseGuard(model, *window);

@@ -13,6 +13,7 @@ int main(int argc, char* argv[]) {
         return inkwarden::runReminderMode(argc, argv);
     QApplication application(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Inkwarden"));
+    QApplication::setApplicationVersion(QStringLiteral(INKWARDEN_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("inkwarden"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("inkwarden")));
     // Decided before any settings or documents are opened, so two processes

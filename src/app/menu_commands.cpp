@@ -1,5 +1,6 @@
 #include "app/menu_commands.h"
 
+#include "documents/storage_layout.h"
 #include "editor/editor_requests.h"
 #include "services/login_item.h"
 #include "store/writing_store.h"
@@ -28,13 +29,14 @@ void addFileMenu(QMenuBar& bar, WritingStore& store, std::function<void()> quit)
         [&store] { store.newDocument(); });
     add(file, QObject::tr("Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
         [&store] { store.saveCurrent(); });
-    add(file, QObject::tr("Save a Copy…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
+    add(file, QObject::tr("Save a Copy to Library…"),
+        QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S),
         [&store] { store.setIsSavePresented(true); });
     add(file, QObject::tr("Browse Files"), QKeySequence(Qt::CTRL | Qt::Key_O),
         [&store] { store.setIsLibraryPresented(true); });
     file->addSeparator();
     add(file, QObject::tr("Export RTF…"), {}, [&store] { store.exportCurrent(); });
-    add(file, QObject::tr("Show in Finder"), {}, [&store] { store.revealCurrentInFinder(); });
+    add(file, QObject::tr("Show in Folder"), {}, [&store] { store.revealCurrentInFinder(); });
     file->addSeparator();
     add(file, QObject::tr("Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), std::move(quit));
 }
@@ -129,8 +131,12 @@ void addHelpMenu(QMenuBar& bar, QMainWindow& window) {
     add(help, QObject::tr("About Inkwarden"), {}, [&window] {
         QMessageBox::about(
             &window, QObject::tr("About Inkwarden"),
-            QObject::tr("Inkwarden makes writing a daily habit: one writing time a "
-                        "day, fifteen focused minutes, and nothing typed is ever lost."));
+            QObject::tr("<p><b>Inkwarden %1</b></p>"
+                        "<p>Makes writing a daily habit: one writing time a day, fifteen "
+                        "focused minutes, and nothing typed is ever lost.</p>"
+                        "<p>Your writing is kept in %2.</p>")
+                .arg(QCoreApplication::applicationVersion(),
+                     storage::applicationFolder().toHtmlEscaped()));
     });
 }
 

@@ -29,6 +29,13 @@ void syncFolder(const QString& folder) {
     }
 }
 
+// umask() can only be read by setting it; set back at once.
+mode_t currentUmask() {
+    const mode_t mask = ::umask(0077);
+    ::umask(mask);
+    return mask;
+}
+
 FileStamp stampFrom(const struct stat& status) {
     return {quint64(status.st_dev), quint64(status.st_ino), qint64(status.st_size),
             qint64(status.st_mtim.tv_sec) * 1'000'000'000 + status.st_mtim.tv_nsec};
@@ -111,10 +118,14 @@ std::optional<QString> writeFileAtomically(const QString& path, const QByteArray
         return failed(error);
     };
     // A file the person picked (an export over an existing one) keeps its
-    // mode; our own files are always 0600.
-    if (struct stat existing{};
-        !createFolders && ::stat(names::nativePath(target).constData(), &existing) == 0) {
-        if (::fchmod(fd, existing.st_mode & 07777) != 0)
+    // mode; a new one is theirs to share, so it gets the usual mode (0644
+    // under the usual umask); our own files are always 0600.
+    if (!createFolders) {
+        struct stat existing {};
+        mode_t mode = 0666 & ~currentUmask();
+        if (::stat(names::nativePath(target).constData(), &existing) == 0)
+            mode = existing.st_mode & 07777;
+        if (::fchmod(fd, mode) != 0)
             return abandon(errno);
     }
     // Written straight to the descriptor: every error (full disk, size limit)

@@ -4,6 +4,7 @@
 
 #include <QEvent>
 #include <QLocale>
+#include <QRegularExpression>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
 #include <QWidgetAction>
@@ -33,6 +34,13 @@ DailySessionMenu::DailySessionMenu(WritingStore& store, QWidget* parent)
     connect(&m_store, &WritingStore::objectWillChange, this, &DailySessionMenu::scheduleRefresh);
 }
 
+// The locale's short time without seconds, which some (C among them) include.
+QString DailySessionMenu::hoursAndMinutes() {
+    QString format = QLocale().timeFormat(QLocale::ShortFormat);
+    format.remove(QRegularExpression(QStringLiteral("[^hHmaAp\\s]?s+(\\.z+)?")));
+    return format.trimmed();
+}
+
 // The store has not changed yet while it signals: read it on the next turn,
 // once however many changes arrive together.
 void DailySessionMenu::scheduleRefresh() {
@@ -45,7 +53,7 @@ void DailySessionMenu::scheduleRefresh() {
 void DailySessionMenu::refresh() {
     m_refreshQueued = false;
     const QString title =
-        QLocale().toString(m_store.scheduledTime().toLocalTime().time(), QLocale::ShortFormat);
+        QLocale().toString(m_store.scheduledTime().toLocalTime().time(), hoursAndMinutes());
     if (title == text())
         return;
     setText(title);
@@ -59,7 +67,7 @@ QMenu* DailySessionMenu::buildMenu() {
 
     auto* area = new QWidget(m_menu);
     m_timeEditor = new QTimeEdit(area);
-    m_timeEditor->setDisplayFormat(QLocale().timeFormat(QLocale::ShortFormat));
+    m_timeEditor->setDisplayFormat(hoursAndMinutes());
     m_timeEditor->setTime(m_store.scheduledTime().toLocalTime().time());
     m_timeEditor->setAccessibleName(tr("Daily start time"));
     // A 12-hour time such as "12:45 PM" in the desktop's font needs more than

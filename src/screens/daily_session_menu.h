@@ -39,6 +39,8 @@ public:
     // button, pushed left to stay the margin inside the window's right edge,
     // but never closer than the margin to its left edge.
     static int menuLeft(int anchorLeft, int windowWidth, int menuWidth);
+    // How the daily time is written: the locale's hours and minutes, never seconds.
+    static QString hoursAndMinutes();
 
     QSize sizeHint() const override;
     QSize minimumSizeHint() const override { return sizeHint(); }

@@ -269,7 +269,7 @@ QWidget* LibraryView::buildEmptyState() {
 
 QWidget* LibraryView::buildButtons() {
     auto* row = new QWidget(this);
-    m_showInFinder = new QPushButton(tr("Show in Finder"), row);
+    m_showInFinder = new QPushButton(tr("Show in Folder"), row);
     auto* close = new QPushButton(tr("Close"), row);
     m_open = new QPushButton(tr("Open"), row);
     m_open->setDefault(true);
@@ -406,7 +406,8 @@ void LibraryView::showEvent(QShowEvent* event) {
 // has the keyboard), unmarked. The first arrow key or Return then means that
 // row, as in file choosers: selected, not skipped; Return goes on to Open.
 bool LibraryView::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != m_list || event->type() != QEvent::KeyPress || !m_list->selectedItems().isEmpty())
+    if (watched != m_list || event->type() != QEvent::KeyPress ||
+        !m_list->selectedItems().isEmpty())
         return QDialog::eventFilter(watched, event);
     QListWidgetItem* current = m_list->currentItem();
     const int key = static_cast<QKeyEvent*>(event)->key();

@@ -124,7 +124,8 @@ QWidget* WritingView::buildControlRow() {
     m_row->addLayout(highlightGroup);
     m_row->addStretch(1);
 
-    QToolButton* save = textButton(tr("Save"), tr("Save a named copy to your Library"));
+    QToolButton* save = textButton(tr("Save"), tr("Save a copy to your library"));
+    m_save = save;
     connect(save, &QToolButton::clicked, this, [this] { m_store.saveCurrent(); });
     m_row->addWidget(save);
     QToolButton* files = textButton(tr("Files"), tr("Browse your writing"));
@@ -324,6 +325,7 @@ void WritingView::refresh() {
     m_refreshQueued = false;
     refreshFontChooser();
     refreshSession();
+    refreshSaveToolTip();
     replaceEditorIfNeeded();
     m_editor->textView().setZoom(m_store.textZoom());
     refreshHighlightControls();
@@ -344,6 +346,12 @@ void WritingView::refreshFontChooser() {
     m_fontChevron->setVisible(!m_compact);
     static_cast<ToolbarHoverButton*>(m_fontChooser)
         ->setFixedContentSize(m_fontChooser->layout()->sizeHint().expandedTo(QSize(26, 28)));
+}
+
+// Says what a click does: a library document is already saved with every change.
+void WritingView::refreshSaveToolTip() {
+    m_save->setToolTip(m_store.isLibraryDocument() ? tr("Saved automatically")
+                                                   : tr("Save a copy to your library"));
 }
 
 void WritingView::refreshSession() {

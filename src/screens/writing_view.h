@@ -66,6 +66,7 @@ private:
     void refreshFontChooser();
     void refreshHighlightControls();
     void refreshSession();
+    void refreshSaveToolTip();
     void replaceEditorIfNeeded();
     void presentSheetsAndAlerts();
     void setCompact(bool compact);
@@ -88,6 +89,7 @@ private:
     HighlightPickerPopup* m_picker = nullptr;
     QLabel* m_countdown = nullptr;
     QToolButton* m_start = nullptr;
+    QToolButton* m_save = nullptr;
     QWidget* m_noticeBar = nullptr;
     QLabel* m_noticeText = nullptr;
     QToolButton* m_noticeAction = nullptr;

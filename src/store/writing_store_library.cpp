@@ -120,6 +120,8 @@ void WritingStore::exportCurrent() {
         return;
     if (std::optional<QString> error = storage::writeDocument(*path, m_currentContent, false))
         setFileError(error);
+    else
+        setNotice(tr("Exported “%1”.").arg(names::shownName(QFileInfo(*path).fileName())));
 }
 
 void WritingStore::revealCurrentInFinder() {

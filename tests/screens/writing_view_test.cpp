@@ -250,7 +250,7 @@ TEST_F(ScreensTest, ZoomShowsTheTextLargerWithoutChangingIt) {
 // The library lists newest first, each row with its symbol. With nothing
 // selected the first arrow key selects the current row rather than skip it,
 // and Return opens the current row, which then starts selected; the trash
-// and Show in Finder follow the selection; deleting asks first, with Cancel
+// and Show in Folder follow the selection; deleting asks first, with Cancel
 // the default; a double-click opens a row.
 TEST_F(ScreensTest, LibraryListsOpensRevealsAndDeletes) {
     const QUrl plan = write(u"Plan"_s, 4), notes = write(u"Notes"_s, 5);
@@ -274,7 +274,7 @@ TEST_F(ScreensTest, LibraryListsOpensRevealsAndDeletes) {
     EXPECT_FALSE(trash(u"Plan"_s));
     QList<QUrl> revealed;
     library().setRevealFunction([&](const QUrl& url) { revealed.append(url); });
-    find(&library(), u"Show in Finder"_s)->click();
+    find(&library(), u"Show in Folder"_s)->click();
     EXPECT_EQ(revealed, QList<QUrl>{notes});
 
     QStringList asked; // each alert's message and default button; answered Cancel, then Delete
@@ -346,6 +346,20 @@ TEST_F(ScreensTest, TheSaveSheetSavesOneCopyUnderTheTypedName) {
     EXPECT_EQ(library.entryList(QDir::Files), QStringList{u"Trip.rtf"_s});
     EXPECT_EQ(storage::readDocument(library.filePath(u"Trip.rtf"_s)).text.text(), u"Letter home"_s);
     EXPECT_EQ(SaveDocumentView(*h.store, &window).windowTitle(), u"Save a Copy"_s);
+}
+
+// The daily time in hours and minutes whatever the locale's short format holds.
+TEST(DailyTimeFormat, HoursAndMinutesOnly) {
+    const QList<std::pair<QLocale, QString>> rows = {
+        {QLocale::c(), u"HH:mm"_s},
+        {QLocale(QLocale::English, QLocale::UnitedStates), u"h:mm AP"_s},
+        {QLocale(QLocale::German, QLocale::Germany), u"HH:mm"_s},
+    };
+    for (const auto& [locale, format] : rows) {
+        QLocale::setDefault(locale);
+        EXPECT_EQ(DailySessionMenu::hoursAndMinutes(), format) << locale.name().toStdString();
+    }
+    QLocale::setDefault(QLocale::c());
 }
 
 // The daily time is edited in a menu from the row, and the row shows it.

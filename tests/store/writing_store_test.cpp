@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <chrono>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <thread>
 
 namespace inkwarden {
@@ -70,6 +71,15 @@ TEST_P(WritingStoreTest, UntitledWritingIsAskedAboutAndSavedUnderANameThatOverwr
     store().exportCurrent();
     EXPECT_TRUE(error().contains(u"Missing"_s) &&
                 !QFileInfo::exists(h.home.path() + u"/Missing"_s));
+    // A new export is the person's to share: the usual mode, not our private one.
+    h.prompts.exportPath = h.home.path() + u"/shared.rtf"_s;
+    store().exportCurrent();
+    const mode_t mask = ::umask(022);
+    ::umask(mask);
+    struct stat exported {};
+    ASSERT_EQ(::stat(QFile::encodeName(*h.prompts.exportPath).constData(), &exported), 0);
+    EXPECT_EQ(exported.st_mode & 0777, 0666 & ~mask);
+    EXPECT_EQ(store().notice(), u"Exported “shared.rtf”."_s);
 }
 
 // A refused write keeps the old file as it was and the new text in the
