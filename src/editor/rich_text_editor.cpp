@@ -24,20 +24,24 @@ namespace {
 const QColor kHighlightText = Qt::black;
 
 // The families keep their names in text and files; where one is not
-// installed, Qt draws it with a face of the same kind.
+// installed, Qt draws it with a free face chosen for likeness, so the four
+// choices look like four: a screen serif with a large x-height, a neo-grotesque,
+// a geometric sans and the monospace Menlo grew out of. Then faces of the same
+// kind, for a system without them.
 void registerSubstitutions() {
     static const bool registered = [] {
-        const QStringList serif = {QStringLiteral("DejaVu Serif"),
-                                   QStringLiteral("Liberation Serif"), QStringLiteral("Noto Serif"),
-                                   QStringLiteral("serif")};
-        const QStringList sans = {QStringLiteral("DejaVu Sans"), QStringLiteral("Liberation Sans"),
-                                  QStringLiteral("Noto Sans"), QStringLiteral("sans-serif")};
-        const QStringList mono = {QStringLiteral("DejaVu Sans Mono"),
-                                  QStringLiteral("Liberation Mono"), QStringLiteral("monospace")};
-        QFont::insertSubstitutions(QStringLiteral("Georgia"), serif);
-        QFont::insertSubstitutions(QStringLiteral("Helvetica Neue"), sans);
-        QFont::insertSubstitutions(QStringLiteral("Avenir Next"), sans);
-        QFont::insertSubstitutions(QStringLiteral("Menlo"), mono);
+        QFont::insertSubstitutions(QStringLiteral("Georgia"),
+                                   {QStringLiteral("DejaVu Serif"), QStringLiteral("C059"),
+                                    QStringLiteral("Noto Serif"), QStringLiteral("serif")});
+        QFont::insertSubstitutions(QStringLiteral("Helvetica Neue"),
+                                   {QStringLiteral("Nimbus Sans"),
+                                    QStringLiteral("Liberation Sans"), QStringLiteral("sans-serif")});
+        QFont::insertSubstitutions(QStringLiteral("Avenir Next"),
+                                   {QStringLiteral("URW Gothic"), QStringLiteral("Cantarell"),
+                                    QStringLiteral("DejaVu Sans"), QStringLiteral("sans-serif")});
+        QFont::insertSubstitutions(QStringLiteral("Menlo"),
+                                   {QStringLiteral("DejaVu Sans Mono"),
+                                    QStringLiteral("Liberation Mono"), QStringLiteral("monospace")});
         return true;
     }();
     Q_UNUSED(registered);

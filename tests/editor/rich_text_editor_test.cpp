@@ -12,6 +12,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QDirIterator>
+#include <QFontInfo>
+#include <QSet>
 #include <QMimeData>
 #include <QRegularExpression>
 #include <QTest>
@@ -209,6 +211,14 @@ TEST_F(RichTextEditorTest, PasteKeepsOnlyBoldAndItalicEvenInsideAHighlight) {
     EXPECT_EQ(styled, (QStringList{u"bold"_s, u"cell"_s}));
     EXPECT_FALSE(text.contains(QChar::ObjectReplacementCharacter));
     EXPECT_TRUE(view.viewport()->rect().contains(view.cursorRect()));
+}
+
+// The four writing fonts are drawn with four different installed faces.
+TEST(WritingFonts, FourChoicesLookLikeFour) {
+    QSet<QString> faces;
+    for (const char* name : {"Georgia", "Helvetica Neue", "Avenir Next", "Menlo"})
+        faces.insert(QFontInfo(RichTextEditor::fontNamed(QLatin1String(name), 21)).family());
+    EXPECT_EQ(faces.size(), 4) << faces.values().join(u", "_s).toStdString();
 }
 
 // No text past the length that opens again: what a paste or typing brings
