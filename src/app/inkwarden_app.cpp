@@ -6,6 +6,7 @@
 #include "app/single_instance.h"
 #include "app/termination_signals.h"
 #include "app/window_close_guard.h"
+#include "screens/readable_palette.h"
 #include "screens/writing_view.h"
 #include "services/focus_service.h"
 #include "services/linux/build_tree.h"
@@ -201,6 +202,7 @@ int InkwardenApp::run() {
     // A file-size limit met mid-write would end the process on the spot, with
     // the writing in it; ignored, the write fails with an error like any other.
     std::signal(SIGXFSZ, SIG_IGN);
+    keepSecondaryTextReadable();
     showWriter();
     registerLoginItemOnce();
     return QApplication::exec();

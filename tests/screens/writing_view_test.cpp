@@ -5,6 +5,7 @@
 #include "screens/glyphs.h"
 #include "screens/highlight_picker_popup.h"
 #include "screens/library_view.h"
+#include "screens/readable_palette.h"
 #include "screens/save_document_view.h"
 #include "screens/toolbar_hover.h"
 #include "screens/writing_view.h"
@@ -346,6 +347,60 @@ TEST_F(ScreensTest, TheSaveSheetSavesOneCopyUnderTheTypedName) {
     EXPECT_EQ(library.entryList(QDir::Files), QStringList{u"Trip.rtf"_s});
     EXPECT_EQ(storage::readDocument(library.filePath(u"Trip.rtf"_s)).text.text(), u"Letter home"_s);
     EXPECT_EQ(SaveDocumentView(*h.store, &window).windowTitle(), u"Save a Copy"_s);
+}
+
+// The strongest contrast of the pixels drawn in `area` of the window against
+// the most common one there, its background.
+double drawnContrast(QWidget& window, const QRect& area) {
+    const QImage image = window.grab().toImage();
+    QHash<QRgb, int> counts;
+    for (int y = area.top(); y <= area.bottom(); ++y)
+        for (int x = area.left(); x <= area.right(); ++x)
+            ++counts[image.pixel(x, y)];
+    QRgb background = 0;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        if (it.value() > counts.value(background))
+            background = it.key();
+    double best = 1;
+    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+        best = std::max(best, contrastRatio(QColor(it.key()), QColor(background)));
+    return best;
+}
+
+// Every text of the writing screen reads at 4.5:1 in a light and in a dark
+// theme, also where the theme's own secondary colour would not (a dark theme
+// drawing it #111314 on #232629): the countdown, the placeholder, the labels.
+TEST_F(ScreensTest, EveryTextReadsInLightAndDarkThemes) {
+    QPalette dark;
+    for (const auto& [role, color] :
+         QList<std::pair<QPalette::ColorRole, QRgb>>{{QPalette::Window, 0x31363b},
+                                                     {QPalette::WindowText, 0xfcfcfc},
+                                                     {QPalette::Base, 0x232629},
+                                                     {QPalette::Text, 0xfcfcfc},
+                                                     {QPalette::Button, 0x31363b},
+                                                     {QPalette::ButtonText, 0xfcfcfc},
+                                                     {QPalette::PlaceholderText, 0x111314}})
+        dark.setColor(role, QColor(color));
+    h.store->startSession();
+    for (const QPalette& theme : {QApplication::palette(), dark}) {
+        QApplication::setPalette(theme);
+        keepSecondaryTextReadable();
+        settle();
+        const auto areaOf = [&](QWidget* part) {
+            return QRect(part->mapTo(&window, QPoint()), part->size());
+        };
+        const QPointF origin = text().placeholderOrigin();
+        const QList<std::pair<const char*, QRect>> parts = {
+            {"countdown", areaOf(view->sessionControl())},
+            {"placeholder",
+             QRect(text().viewport()->mapTo(&window, origin.toPoint()), QSize(120, 24))},
+            {"Daily", areaOf(find<QLabel>(view, u"Daily"_s))},
+            {"Files", areaOf(find(view, u"Files"_s))},
+        };
+        for (const auto& [name, area] : parts)
+            EXPECT_GE(drawnContrast(window, area), 4.5) << name;
+    }
+    QApplication::setPalette(QPalette());
 }
 
 // The daily time in hours and minutes whatever the locale's short format holds.
