@@ -1,5 +1,7 @@
 #include "editor/placeholder_text_view.h"
 
+#include "editor/highlight_palette.h"
+
 #include <QAbstractTextDocumentLayout>
 #include <QMimeData>
 #include <QPainter>
@@ -42,6 +44,17 @@ private:
     int m_dpiX;
     int m_dpiY;
 };
+
+// The background when it is exactly one of the four highlight colours.
+QColor ownHighlight(const QTextCharFormat& format) {
+    if (format.background().style() == Qt::NoBrush)
+        return {};
+    const QRgb rgb = format.background().color().rgb();
+    for (const HighlightPalette::NamedColor& named : HighlightPalette::colors())
+        if (named.color.rgb() == rgb)
+            return named.color;
+    return {};
+}
 
 } // namespace
 
@@ -88,9 +101,10 @@ bool PlaceholderTextView::canInsertFromMimeData(const QMimeData* source) const {
     return source->hasText() || source->hasHtml();
 }
 
-// Pasted text takes the typing font and keeps only its bold and italic:
-// pictures, tables, colours and foreign fonts are what the writing cannot
-// hold, and they must not reach the saved document.
+// Pasted text takes the typing font and keeps only its bold, italic and a
+// highlight in one of our own colours (copied from Inkwarden): pictures,
+// tables, other colours and foreign fonts are what the writing cannot hold,
+// and they must not reach the saved document.
 void PlaceholderTextView::insertFromMimeData(const QMimeData* source) {
     QTextDocument foreign;
     if (source->hasHtml())
@@ -111,6 +125,10 @@ void PlaceholderTextView::insertFromMimeData(const QMimeData* source) {
             format.setFontWeight(piece.charFormat().fontWeight() > QFont::Medium ? QFont::Bold
                                                                                  : QFont::Normal);
             format.setFontItalic(piece.charFormat().fontItalic());
+            if (const QColor mark = ownHighlight(piece.charFormat()); mark.isValid()) {
+                format.setBackground(mark);
+                format.setForeground(QColor(Qt::black)); // as every highlight's text
+            }
             QString text = piece.text();
             text.remove(QChar::ObjectReplacementCharacter);
             cursor.insertText(text, format);

@@ -35,13 +35,14 @@ void registerSubstitutions() {
                                     QStringLiteral("Noto Serif"), QStringLiteral("serif")});
         QFont::insertSubstitutions(QStringLiteral("Helvetica Neue"),
                                    {QStringLiteral("Nimbus Sans"),
-                                    QStringLiteral("Liberation Sans"), QStringLiteral("sans-serif")});
+                                    QStringLiteral("Liberation Sans"),
+                                    QStringLiteral("sans-serif")});
         QFont::insertSubstitutions(QStringLiteral("Avenir Next"),
                                    {QStringLiteral("URW Gothic"), QStringLiteral("Cantarell"),
                                     QStringLiteral("DejaVu Sans"), QStringLiteral("sans-serif")});
-        QFont::insertSubstitutions(QStringLiteral("Menlo"),
-                                   {QStringLiteral("DejaVu Sans Mono"),
-                                    QStringLiteral("Liberation Mono"), QStringLiteral("monospace")});
+        QFont::insertSubstitutions(QStringLiteral("Menlo"), {QStringLiteral("DejaVu Sans Mono"),
+                                                             QStringLiteral("Liberation Mono"),
+                                                             QStringLiteral("monospace")});
         return true;
     }();
     Q_UNUSED(registered);
@@ -282,6 +283,10 @@ void RichTextEditor::changeFont(const QString& name) {
         format.setFontItalic(false);
         return format;
     });
+    // The placeholder and an emptied text's typing take the font from here.
+    const QFont font = fontNamed(name, kBaseFontSize);
+    m_textView->setFont(font);
+    m_textView->document()->setDefaultFont(font);
     // With a selection Qt would apply a "typing" format to the selected text.
     if (!m_textView->textCursor().hasSelection()) {
         QTextCharFormat typing = m_textView->currentCharFormat();
@@ -395,6 +400,9 @@ void RichTextEditor::textDidChange() {
     const QTextCursor caret = m_textView->textCursor();
     if (!caret.hasSelection() && caret.position() >= 1 && caret.atBlockStart())
         plainTypingAttributes();
+    // Emptied, the text would type in the font it was opened with, not the chosen one.
+    if (document.isEmpty())
+        m_textView->setCurrentCharFormat(fontFormat(m_store.fontName(), kBaseFontSize));
     m_changingText = false;
     m_store.saveEntry(content);
     updateHighlightState();

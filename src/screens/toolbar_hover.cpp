@@ -1,5 +1,6 @@
 #include "screens/toolbar_hover.h"
 
+#include <QCursor>
 #include <QEnterEvent>
 #include <QPainter>
 #include <QPainterPath>
@@ -45,17 +46,31 @@ void ToolbarHoverButton::setBackdrop(std::optional<QColor> color) {
     update();
 }
 
+// A text-only button's frame is its text plus the padding, not the style's
+// roomier tool-button margins.
 QSize ToolbarHoverButton::sizeHint() const {
+    if (icon().isNull() && !text().isEmpty() && !menu())
+        return QSize(fontMetrics().horizontalAdvance(text()), fontMetrics().height())
+            .grownBy(padding());
     return QToolButton::sizeHint().grownBy(padding());
 }
 
 QSize ToolbarHoverButton::minimumSizeHint() const {
+    if (icon().isNull() && !text().isEmpty() && !menu())
+        return sizeHint();
     return QToolButton::minimumSizeHint().grownBy(padding());
 }
 
 void ToolbarHoverButton::enterEvent(QEnterEvent* event) {
     setHovered(true);
     QToolButton::enterEvent(event);
+}
+
+// A menu opened by the press takes the pointer until it closes, so no leave
+// arrives: the fill follows where the pointer is once it has.
+void ToolbarHoverButton::mousePressEvent(QMouseEvent* event) {
+    QToolButton::mousePressEvent(event);
+    setHovered(rect().contains(mapFromGlobal(QCursor::pos())));
 }
 
 void ToolbarHoverButton::leaveEvent(QEvent* event) {

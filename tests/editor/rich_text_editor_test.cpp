@@ -13,9 +13,9 @@
 #include <QClipboard>
 #include <QDirIterator>
 #include <QFontInfo>
-#include <QSet>
 #include <QMimeData>
 #include <QRegularExpression>
+#include <QSet>
 #include <QTest>
 #include <QTextDocument>
 #include <gtest/gtest.h>
@@ -186,14 +186,15 @@ TEST_F(RichTextEditorTest, PlaceholderOnlyWhileTheTextIsEmpty) {
     EXPECT_EQ(saved().runs(), Runs{plain(0, 2)});
 }
 
-// Pasting into a highlighted word brings plain text with only its bold and
-// italic (no highlight, colour, foreign font, picture or table); pasted
-// from the Edit menu too, the caret ends in sight after it.
+// Pasting into a highlighted word brings plain text with only its bold,
+// italic and highlights in our own colours (no other colour, foreign font,
+// picture or table); pasted from the Edit menu too, the caret ends in sight.
 TEST_F(RichTextEditorTest, PasteKeepsOnlyBoldAndItalicEvenInsideAHighlight) {
     QTextEdit& view = open(RichText(u"mark"_s, {marked(0, 4, kSky)}));
     select(2, 2);
     auto* pasted = new QMimeData;
-    pasted->setHtml(u"<b>bold</b> <span style='color:red;background:yellow;font:40px Arial'>red"
+    pasted->setHtml(u"<b>bold</b> <span style='background:"_s + QColor(kButter).name() +
+                    u"'>kept</span> <span style='color:red;background:yellow;font:40px Arial'>red"
                     "</span><img src='x.png'><table><tr><td><i>cell</i></td></tr></table>"_s +
                     u"<p>more</p>"_s.repeated(40));
     QApplication::clipboard()->setMimeData(pasted);
@@ -204,13 +205,31 @@ TEST_F(RichTextEditorTest, PasteKeepsOnlyBoldAndItalicEvenInsideAHighlight) {
     EXPECT_EQ(runs.last(), marked(text.size() - 2, 2, kSky));
     QStringList styled;
     for (const TextRun& run : runs.mid(1, runs.size() - 2)) {
+        if (run == marked(run.start, run.length, kButter)) {
+            styled.append(u'[' + text.mid(run.start, run.length) + u']');
+            continue;
+        }
         EXPECT_EQ(run, plain(run.start, run.length, run.bold, run.italic));
         if (run.bold || run.italic)
             styled.append(text.mid(run.start, run.length));
     }
-    EXPECT_EQ(styled, (QStringList{u"bold"_s, u"cell"_s}));
+    EXPECT_EQ(styled, (QStringList{u"bold"_s, u"[kept]"_s, u"cell"_s}));
     EXPECT_FALSE(text.contains(QChar::ObjectReplacementCharacter));
     EXPECT_TRUE(view.viewport()->rect().contains(view.cursorRect()));
+}
+
+// The chosen font is the placeholder's and, once everything is deleted, the
+// typing's again.
+TEST_F(RichTextEditorTest, AnEmptiedTextTypesInTheChosenFont) {
+    QTextEdit& view = open();
+    h.store->setFontName(u"Menlo"_s);
+    editor->changeFont(u"Menlo"_s);
+    EXPECT_EQ(view.font().family(), u"Menlo"_s);
+    type(u"abc"_s);
+    view.selectAll();
+    type(u"\bx"_s);
+    ASSERT_EQ(saved().text(), u"x"_s);
+    EXPECT_EQ(saved().runs().first().fontFamily, u"Menlo"_s);
 }
 
 // The four writing fonts are drawn with four different installed faces.

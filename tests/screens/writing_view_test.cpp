@@ -112,6 +112,11 @@ TEST_F(ScreensTest, RowFollowsTheWidthAndTheSession) {
         settle();
         EXPECT_EQ(find<QLabel>(view, u"Georgia"_s) != nullptr, named) << width;
     }
+    for (const QString& label : {u"Save"_s, u"Files"_s, u"Start"_s}) {
+        QAbstractButton* button = find(view, label);
+        EXPECT_EQ(button->width(), button->fontMetrics().horizontalAdvance(label) + 4)
+            << "the text and its padding only";
+    }
     find(view, u"Start"_s)->click();
     h.tickAt(localTime(2026, 12, 7, 11, 5));
     settle();
