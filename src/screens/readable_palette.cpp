@@ -32,15 +32,17 @@ public:
     void apply() {
         const QPalette current = QApplication::palette();
         const QPalette readable = readablePalette(current);
-        QPalette only;
+        // Set on the current palette, so that only the roles set before (none,
+        // where the desktop's theme rules) and this one stay fixed.
+        QPalette next = current;
         bool changed = false;
         for (const QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive}) {
             const QColor color = readable.color(group, QPalette::PlaceholderText);
             changed |= color != current.color(group, QPalette::PlaceholderText);
-            only.setColor(group, QPalette::PlaceholderText, color);
+            next.setColor(group, QPalette::PlaceholderText, color);
         }
         if (changed)
-            QApplication::setPalette(only);
+            QApplication::setPalette(next);
     }
 
 protected:
