@@ -85,10 +85,11 @@ package:
 	@cd $(PACKAGE_DIR) && cpack -G DEB
 
 # The end-to-end tests alone: the real program under Xvfb with a private
-# session bus and a temporary home, driven with xdotool (tests/e2e/run.sh).
-# `make test` runs them on its installed tree; this is the quick way while
-# working on them. Built in build/e2e without the unit tests; screenshots go
-# to E2E_ARTEFACTS (default /tmp/inkwarden-e2e), outside the repository.
+# session bus and a temporary home, driven with xdotool (tests/e2e/run.sh),
+# then on a headless weston (tests/e2e/wayland.sh). `make test` runs them
+# too; this is the quick way while working on them. Built in build/e2e without
+# the unit tests; screenshots go to E2E_ARTEFACTS (default
+# /tmp/inkwarden-e2e), outside the repository.
 E2E_DIR := build/e2e
 
 .PHONY: e2e
@@ -98,6 +99,7 @@ e2e:
 	    -DINKWARDEN_BUILD_TESTS=OFF >/dev/null
 	@cmake --build $(E2E_DIR) -j $(JOBS)
 	tests/e2e/run.sh $(E2E_DIR)
+	tests/e2e/wayland.sh $(E2E_DIR)
 
 # The whole suite, the end-to-end test included, built with AddressSanitizer
 # and UndefinedBehaviorSanitizer (gcc) in build/asan; a memory error, a leak or

@@ -86,7 +86,7 @@ InkwardenApp::InkwardenApp(QDBusConnection sessionBus)
     // first heartbeat), and the window needs the finished store.
     m_focus->setOpenWriter([this] { QTimer::singleShot(0, [this] { showWriter(); }); });
     QObject::connect(m_notifications.get(), &NotificationDelivery::activated, m_notifications.get(),
-                     [this] { showWriter(); });
+                     [this](const QString& token) { bringWriterForward(token); });
     // Without a notification server at launch nothing was scheduled; one may come later.
     QObject::connect(m_notifications.get(), &FreedesktopNotifications::serverAppeared,
                      m_reminders.get(), &ReminderService::reconfigure);
@@ -142,6 +142,17 @@ void InkwardenApp::showWriter() {
         m_focus->begin();
 }
 
+// Wayland lets a window come to the front only with a token from the desktop;
+// Qt's Wayland plugin takes it from the environment when the window asks to be
+// activated, and unsets it. One left from an earlier request would be refused.
+void InkwardenApp::bringWriterForward(const QString& activationToken) {
+    if (activationToken.isEmpty())
+        qunsetenv("XDG_ACTIVATION_TOKEN");
+    else
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
+    showWriter();
+}
+
 // Every way out asks the same questions; an approved quit ends the loop.
 void InkwardenApp::requestQuit() {
     if (m_delegate->applicationShouldTerminate())
@@ -150,7 +161,7 @@ void InkwardenApp::requestQuit() {
 
 void InkwardenApp::takeActivationsFrom(SingleInstance& instance) {
     QObject::connect(&instance, &SingleInstance::activationRequested, &instance,
-                     [this] { showWriter(); });
+                     [this](const QString& token) { bringWriterForward(token); });
     QObject::connect(&instance, &SingleInstance::reminderRequested, m_reminders.get(),
                      &ReminderService::deliverDailyReminder);
 }

@@ -54,6 +54,9 @@ public:
     void endPolitely();
 
 private:
+    // A later launch or a click on a notification asks for the writer, with
+    // the desktop's activation token when it sent one.
+    void bringWriterForward(const QString& activationToken);
     void registerLoginItemOnce();
     void requestQuit();
     void commitData(QSessionManager& manager);

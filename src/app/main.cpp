@@ -19,7 +19,7 @@ int main(int argc, char* argv[]) {
     // Decided before any settings or documents are opened, so two processes
     // never write the same files.
     inkwarden::SingleInstance instance;
-    switch (instance.tryBecomePrimary()) {
+    switch (instance.tryBecomePrimary(qEnvironmentVariable("XDG_ACTIVATION_TOKEN"))) {
     case inkwarden::SingleInstance::Launch::Primary:
         break;
     case inkwarden::SingleInstance::Launch::HandedOver:

@@ -31,13 +31,18 @@ int runReminderMode(int argc, char* argv[]) {
         return 0;
 
     FreedesktopNotifications notifications;
-    QObject::connect(&notifications, &NotificationDelivery::activated, &application, [] {
+    const auto startInkwarden = [](const QString& activationToken) {
+        // Inherited: on Wayland the new window may come to the front with it.
+        if (!activationToken.isEmpty())
+            qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
         // Detached: Inkwarden lives on after this process, and starts the
         // day's session itself when the time has come.
         if (!QProcess::startDetached(QCoreApplication::applicationFilePath(), {}))
             std::fputs("Inkwarden could not be started.\n", stderr);
         QCoreApplication::quit();
-    });
+    };
+    QObject::connect(&notifications, &NotificationDelivery::activated, &application,
+                     startInkwarden);
     QObject::connect(&notifications, &FreedesktopNotifications::closed, &application,
                      &QCoreApplication::quit);
     QTimer::singleShot(kWaitForClickMilliseconds, &application, [&notifications] {

@@ -21,10 +21,12 @@ namespace inkwarden {
 namespace {
 
 const QByteArray kActivate = QByteArrayLiteral("activate\n");
-const QByteArray kRemind = QByteArrayLiteral("remind "); // and the reminder's name
+const QByteArray kActivateWithToken = QByteArrayLiteral("activate "); // and the token
+const QByteArray kRemind = QByteArrayLiteral("remind ");              // and the reminder's name
 const QByteArray kAcknowledge = QByteArrayLiteral("ok\n");
-// Anything longer than a request is not one of ours.
-constexpr qint64 kLongestRequest = 64;
+// Anything longer than a request is not one of ours; activation tokens are
+// well under it.
+constexpr qint64 kLongestRequest = 512;
 // How often the primary checks that its socket still listens.
 constexpr int kListenCheckMilliseconds = 2000;
 
@@ -85,7 +87,7 @@ QString SingleInstance::unsafeFolderReason() const {
         .arg(QFileInfo(m_socketPath).path());
 }
 
-SingleInstance::Launch SingleInstance::tryBecomePrimary() {
+SingleInstance::Launch SingleInstance::tryBecomePrimary(const QString& activationToken) {
     if (m_server)
         return Launch::Primary;
     if (!isPrivateFolder(QFileInfo(m_socketPath).path()))
@@ -108,7 +110,12 @@ SingleInstance::Launch SingleInstance::tryBecomePrimary() {
     }
     if (primaryLock >= 0)
         ::close(primaryLock);
-    return handOver(kActivate) ? Launch::HandedOver : Launch::Unanswered;
+    // A running instance from before an update knows only the plain request.
+    const QByteArray token = activationToken.toUtf8();
+    const bool handedOver = (!token.isEmpty() && !token.contains('\n') &&
+                             handOver(kActivateWithToken + token + '\n')) ||
+                            handOver(kActivate);
+    return handedOver ? Launch::HandedOver : Launch::Unanswered;
 }
 
 bool SingleInstance::handOverReminder(const QString& name) {
@@ -191,10 +198,14 @@ void SingleInstance::readRequest(QLocalSocket* socket) {
         return;
     }
     const QByteArray request = socket->readLine(kLongestRequest);
-    const QString reminder = request.startsWith(kRemind) && request.endsWith('\n')
-                                 ? QString::fromUtf8(request.mid(kRemind.size()).chopped(1))
-                                 : QString();
-    if (request != kActivate && reminder.isEmpty()) {
+    const auto argument = [&request](const QByteArray& prefix) {
+        return request.startsWith(prefix) && request.endsWith('\n')
+                   ? QString::fromUtf8(request.mid(prefix.size()).chopped(1))
+                   : QString();
+    };
+    const QString reminder = argument(kRemind);
+    const QString token = argument(kActivateWithToken);
+    if (request != kActivate && reminder.isEmpty() && token.isEmpty()) {
         socket->abort();
         return;
     }
@@ -203,7 +214,7 @@ void SingleInstance::readRequest(QLocalSocket* socket) {
     socket->flush();
     socket->disconnectFromServer();
     if (reminder.isEmpty())
-        Q_EMIT activationRequested();
+        Q_EMIT activationRequested(token);
     else
         Q_EMIT reminderRequested(reminder);
 }

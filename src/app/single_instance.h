@@ -9,9 +9,10 @@ class QLocalSocket;
 namespace inkwarden {
 
 // Keeps Inkwarden to one process per user: the first launch listens on a
-// private local socket; a later launch asks it to come to the front and then
-// exits, and the reminder mode hands it a daily reminder to show. Main
-// thread; owns the server socket while this process is primary.
+// private local socket; a later launch asks it to come to the front, with the
+// launch's activation token when it has one (Wayland), and then exits, and the
+// reminder mode hands it a daily reminder to show. Main thread; owns the
+// server socket while this process is primary.
 class SingleInstance : public QObject {
     Q_OBJECT
 public:
@@ -31,7 +32,9 @@ public:
     // one, in a folder of the user's own under /tmp.
     static QString defaultSocketPath();
 
-    Launch tryBecomePrimary();
+    // `activationToken` is the desktop's permission to bring a window to the
+    // front (XDG_ACTIVATION_TOKEN), passed on when another instance runs.
+    Launch tryBecomePrimary(const QString& activationToken = QString());
     // Asks the running instance to show the daily reminder of this name;
     // false when none runs or it did not take it.
     bool handOverReminder(const QString& name);
@@ -41,8 +44,9 @@ public:
     const QString& socketPath() const { return m_socketPath; }
 
 Q_SIGNALS:
-    // A later launch handed over; the writer should come to the front.
-    void activationRequested();
+    // A later launch handed over; the writer should come to the front, with
+    // this token when the launch had one.
+    void activationRequested(const QString& activationToken);
     // The system's timer handed over the daily reminder of this name.
     void reminderRequested(const QString& name);
 

@@ -46,8 +46,9 @@ public:
     virtual void deliver(const NotificationRequest& request) = 0;
 
 Q_SIGNALS:
-    // The person clicked one of our notifications.
-    void activated();
+    // The person clicked one of our notifications; with the desktop's token
+    // for bringing a window to the front when it sent one (Wayland), else empty.
+    void activated(const QString& activationToken);
 };
 
 // Keeps the daily reminders with the operating system as well, so that they

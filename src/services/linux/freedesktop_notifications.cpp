@@ -25,6 +25,8 @@ FreedesktopNotifications::FreedesktopNotifications(QDBusConnection bus, QObject*
     , m_bus(std::move(bus)) {
     if (!m_bus.isConnected())
         return;
+    m_bus.connect(kService, kPath, kInterface, QStringLiteral("ActivationToken"), this,
+                  SLOT(activationTokenSent(uint, QString)));
     m_bus.connect(kService, kPath, kInterface, QStringLiteral("ActionInvoked"), this,
                   SLOT(actionInvoked(uint, QString)));
     m_bus.connect(kService, kPath, kInterface, QStringLiteral("NotificationClosed"), this,
@@ -82,9 +84,15 @@ void FreedesktopNotifications::closeShown() {
     }
 }
 
+void FreedesktopNotifications::activationTokenSent(uint id, const QString& token) {
+    if (m_shown.contains(id))
+        m_activationToken = token;
+}
+
 void FreedesktopNotifications::actionInvoked(uint id, const QString& actionKey) {
+    const QString token = std::exchange(m_activationToken, {});
     if (actionKey == kDefaultAction && m_shown.contains(id))
-        Q_EMIT activated();
+        Q_EMIT activated(token);
 }
 
 void FreedesktopNotifications::notificationClosed(uint id, uint) {

@@ -31,11 +31,13 @@ Q_SIGNALS:
     void serverAppeared();
 
 private:
+    Q_SLOT void activationTokenSent(uint id, const QString& token);
     Q_SLOT void actionInvoked(uint id, const QString& actionKey);
     Q_SLOT void notificationClosed(uint id, uint reason);
 
     QDBusConnection m_bus;
-    QSet<uint> m_shown; // server ids of our notifications still on screen
+    QSet<uint> m_shown;        // server ids of our notifications still on screen
+    QString m_activationToken; // sent just before the click it belongs to
 };
 
 } // namespace inkwarden

@@ -70,6 +70,7 @@ TEST(DesktopBus, NotificationsShowRemindersAndReportAClickOnOneOfOurs) {
     const auto send = [&](const char* member, uint id, const QVariant& detail) {
         server.emitSignal(name, QLatin1String(member), {id, detail});
     };
+    send("ActivationToken", 41, QStringLiteral("token-41"));
     send("ActionInvoked", 41, QStringLiteral("default"));
     send("NotificationClosed", 41, 2u);
     send("ActionInvoked", 41, QStringLiteral("default"));
@@ -78,8 +79,14 @@ TEST(DesktopBus, NotificationsShowRemindersAndReportAClickOnOneOfOurs) {
     EXPECT_EQ(availability(notifications), true);
     EXPECT_EQ(activated.count(), 1) << "a closed notification, another action or another "
                                        "application's notification activates nothing";
+    send("ActivationToken", 42, QStringLiteral("token-42"));
+    send("ActionInvoked", 42, QStringLiteral("other")); // the token was for that click
+    send("ActivationToken", 999, QStringLiteral("token-999"));
     send("ActionInvoked", 42, QStringLiteral("default"));
     EXPECT_TRUE(activated.wait(5000));
+    EXPECT_EQ(activated.value(0).value(0).toString(), QStringLiteral("token-41"));
+    EXPECT_EQ(activated.value(1).value(0).toString(), QString())
+        << "a token serves one click, and only one of ours";
 }
 
 // A session start asks every player, then pauses the playing ones in
