@@ -126,6 +126,8 @@ RichText toRichText(const QTextDocument& document, bool* highlightedLineBreak) {
             if (highlightedLineBreak && separator.background)
                 *highlightedLineBreak = true;
         }
+        if (block.length() == 1)
+            continue; // empty: finding its text and fragments would cost two tree walks
         // Fragments follow one another through the block's text; finding each
         // one's position in the document instead costs a tree walk apiece.
         const QString text = block.text();

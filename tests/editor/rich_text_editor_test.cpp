@@ -271,8 +271,16 @@ qint64 statusKiB(const QString& field) {
         .toLongLong();
 }
 
-QByteArray fiftyMegabytes(const QByteArray& header, const QByteArray& filler) {
-    return header + filler.repeated(50 * 1024 * 1024 / filler.size());
+QByteArray megabytesOf(qsizetype megabytes, const QByteArray& header, const QByteArray& filler) {
+    return header + filler.repeated(megabytes * 1024 * 1024 / filler.size());
+}
+
+// A font table where every entry is a font of its own.
+QByteArray megabytesOfFonts(qsizetype megabytes) {
+    QByteArray table = "{\\rtf1{\\fonttbl";
+    for (int number = 0; table.size() < megabytes * 1024 * 1024; ++number)
+        table += "\\f" + QByteArray::number(number) + " F;";
+    return table + "}\\f1 Text.}";
 }
 
 // Damaged copies of a long document of our own, every input the reader's
@@ -296,12 +304,19 @@ TEST_F(RichTextEditorTest, EveryBadFileOpensOrFailsClearlyInBoundedMemory) {
         {u"zeroed from the middle on"_s, half + QByteArray(whole.size() - half.size(), '\0'),
          SomeText},
         {u"nested a million deep"_s, "{\\rtf1 " + QByteArray(1000000, '{'), Refused},
-        {u"50 MB of text"_s, fiftyMegabytes("{\\rtf1\\ansi\\f0\\fs42 ", "the kettle sang\\par\n"),
+        {u"50 MB of text"_s, megabytesOf(50, "{\\rtf1\\ansi\\f0\\fs42 ", "the kettle sang\\par\n"),
          Refused},
         {u"50 MB, nearly all picture"_s,
-         fiftyMegabytes("{\\rtf1\\ansi\\f0 A caption.\\par {\\pict\\pngblip ", "89504e470d0a1a0a") +
+         megabytesOf(50, "{\\rtf1\\ansi\\f0 A caption.\\par {\\pict\\pngblip ",
+                     "89504e470d0a1a0a") +
              "}\\par The end.}",
          SomeText},
+        // Each large enough that a reader holding all of it would break the bound.
+        {u"16 MB of fonts"_s, megabytesOfFonts(16), SomeText},
+        {u"12 MB colour table"_s, megabytesOf(12, "{\\rtf1{\\colortbl", ";") + "}Text.}", SomeText},
+        // Double-byte text with nowhere to cut it: held only until it must be too long.
+        {u"32 MB of text in one word"_s, megabytesOf(32, "{\\rtf1\\ansicpg932 ", "kettle"),
+         Refused},
     };
     for (const char* folder : {INKWARDEN_FUZZ_CORPUS, INKWARDEN_RTF_FIXTURES})
         for (QDirIterator files(QString::fromUtf8(folder), QDir::Files); files.hasNext();)

@@ -10,7 +10,21 @@ namespace {
 // Deep enough for any real document (tables, fields and lists nest a few
 // dozen levels at most), shallow enough that the state stack stays small.
 constexpr std::size_t kMaxGroupDepth = 1000;
+// Real documents name a few dozen fonts and colours (a few hundred after a PDF
+// conversion); a crafted table of millions would take gigabytes. Entries past
+// these are read but not kept, and text that asks for one gets the default
+// font or no colour. A full colour table is 32 KB, so it can afford more.
+constexpr qsizetype kMaxFonts = 1000;
+constexpr qsizetype kMaxColors = 4096;
+// Longer than any face name, in bytes or characters; the rest of a longer one is dropped.
+constexpr qsizetype kMaxFontNameLength = 256;
+// Text is decoded a slice at a time, so its bytes are never held whole and an
+// overlong document stops within one slice of the limit.
+constexpr qsizetype kDecodeSlice = 64 * 1024;
+// No codepage needs more bytes than this for one UTF-16 code unit (GB18030).
+constexpr qsizetype kMaxBytesPerUnit = 4;
 constexpr int kDefaultHalfPoints = 24;
+constexpr int kWindowsLatin1 = 1252;
 constexpr int kMaxHalfPoints = 3276;
 constexpr QRgb kWhite = 0xFFFFFFFF;
 
@@ -242,7 +256,8 @@ void Reader::applyFormatWord(const ControlWord& word, const Token& token) {
             format.font = value;
         } else if (token.hasParameter) {
             finishFontEntry();
-            m_entryNumber = value;
+            // A full table still takes new definitions of the fonts it has.
+            m_entryNumber = m_fonts.size() < kMaxFonts || m_fonts.contains(value) ? value : -1;
             m_entryCodepage = 0;
         }
         break;
@@ -334,10 +349,13 @@ void Reader::handleText(QByteArrayView bytes) {
         handleTableText(bytes);
 }
 
-// Table entries end at ';'.
+// Table entries end at ';'. Text that can add nothing (outside a font entry
+// kept, or past a full colour table) is passed over whole.
 void Reader::handleTableText(QByteArrayView bytes) {
     const bool fonts = state().destination == Destination::FontTable;
     for (qsizetype end = bytes.indexOf(';'); end >= 0; end = bytes.indexOf(';')) {
+        if (fonts ? m_entryNumber < 0 : m_colors.size() >= kMaxColors)
+            return;
         if (fonts) {
             addBytes(bytes.first(end));
             finishFontEntry();
@@ -351,19 +369,51 @@ void Reader::handleTableText(QByteArrayView bytes) {
 }
 
 void Reader::addBytes(QByteArrayView bytes) {
+    if (state().destination == Destination::FontTable) {
+        // Only the name of an entry being kept, and only as long as a name can be.
+        const qsizetype room =
+            m_entryNumber < 0 ? 0 : kMaxFontNameLength - m_entryName.size() - m_pendingBytes.size();
+        bytes = bytes.first(qBound<qsizetype>(0, room, bytes.size()));
+    }
+    if (bytes.isEmpty())
+        return;
     const int codepage = currentCodepage();
     if (!m_pendingBytes.isEmpty() && codepage != m_pendingCodepage)
         flushBytes();
     m_pendingCodepage = codepage;
-    m_pendingBytes.append(bytes);
+    while (!bytes.isEmpty() && m_error.isEmpty()) {
+        const qsizetype taken = qMin(bytes.size(), kDecodeSlice);
+        m_pendingBytes.append(bytes.first(taken));
+        bytes = bytes.sliced(taken);
+        if (m_pendingBytes.size() >= kDecodeSlice)
+            flushWholeCharacters();
+    }
 }
 
-void Reader::flushBytes() {
+// Decodes the pending bytes up to the last one below '0', which no codepage
+// uses inside a multi-byte character; Windows-1252 may be cut anywhere.
+void Reader::flushWholeCharacters() {
+    if (m_pendingCodepage == kWindowsLatin1)
+        return flushBytes();
+    qsizetype end = m_pendingBytes.size();
+    while (end > m_searchedBytes && static_cast<unsigned char>(m_pendingBytes[end - 1]) >= 0x30)
+        --end;
+    if (end > m_searchedBytes)
+        return flushBytes(end);
+    m_searchedBytes = m_pendingBytes.size();
+    if (m_maxCharacters >= 0 &&
+        m_pendingBytes.size() / kMaxBytesPerUnit > m_maxCharacters + 1 - m_builder.length())
+        m_error = tooLongMessage(m_maxCharacters); // more bytes than the room left could hold
+}
+
+void Reader::flushBytes(qsizetype end) {
     if (m_pendingBytes.isEmpty())
         return;
+    const qsizetype length = end < 0 ? m_pendingBytes.size() : end;
     QString decoded;
-    m_decoder.decode(m_pendingCodepage, m_pendingBytes, decoded);
-    m_pendingBytes.resize(0);
+    m_decoder.decode(m_pendingCodepage, QByteArrayView(m_pendingBytes).first(length), decoded);
+    m_pendingBytes.remove(0, length);
+    m_searchedBytes = m_pendingBytes.size(); // what is left has no byte below '0'
     emitText(decoded);
 }
 
@@ -373,9 +423,10 @@ void Reader::emitText(QStringView text) {
         // One over, for the last paragraph mark that read() drops at the end.
         if (m_maxCharacters >= 0 && m_builder.length() > m_maxCharacters + 1)
             m_error = tooLongMessage(m_maxCharacters);
+    } else if (state().destination == Destination::FontTable && m_entryNumber >= 0) {
+        const qsizetype room = kMaxFontNameLength - m_entryName.size();
+        m_entryName.append(text.first(qBound<qsizetype>(0, room, text.size())));
     }
-    else if (state().destination == Destination::FontTable && m_entryNumber >= 0)
-        m_entryName.append(text);
 }
 
 void Reader::emitCodeUnit(char16_t unit) {
@@ -410,8 +461,9 @@ void Reader::finishFontEntry() {
 }
 
 void Reader::finishColor() {
-    m_colors.append(m_colorGiven ? std::optional<QRgb>(qRgb(m_red, m_green, m_blue))
-                                 : std::nullopt);
+    if (m_colors.size() < kMaxColors)
+        m_colors.append(m_colorGiven ? std::optional<QRgb>(qRgb(m_red, m_green, m_blue))
+                                     : std::nullopt);
     m_red = m_green = m_blue = 0;
     m_colorGiven = false;
     m_formatCached = false;

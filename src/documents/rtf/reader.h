@@ -75,7 +75,8 @@ private:
     void handleText(QByteArrayView bytes);
     void handleTableText(QByteArrayView bytes);
     void addBytes(QByteArrayView bytes);
-    void flushBytes();
+    void flushWholeCharacters();
+    void flushBytes(qsizetype end = -1); // all pending bytes, or the first `end`
     void emitText(QStringView text);
     void emitCodeUnit(char16_t unit);
     void emitUnicode(int parameter);
@@ -110,7 +111,8 @@ private:
 
     QByteArray m_pendingBytes; // 8-bit text waiting to be decoded as a whole
     int m_pendingCodepage = 0;
-    int m_fallbackToSkip = 0; // what follows \uN for readers without Unicode
+    qsizetype m_searchedBytes = 0; // how many pending bytes hold none below '0'
+    int m_fallbackToSkip = 0;      // what follows \uN for readers without Unicode
     bool m_ignorableNext = false;
 
     // The codepage of the last font asked for, since text asks for it every time.

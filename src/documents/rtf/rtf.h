@@ -25,7 +25,8 @@ struct ReadResult {
 // Reads what this program and other programs write; a paragraph mark at the
 // very end of a document adds no empty paragraph. Never crashes, hangs or
 // allocates far beyond the input; input that is not RTF, nests too deeply or
-// is truncated past repair gives an error.
+// is truncated past repair gives an error. Fonts past the thousandth and
+// colours past the 4,096th in their tables read as the default font and no colour.
 // With `maxCharacters` set, a document whose text grows past it gives an
 // error as soon as it does, without reading (or holding) the rest.
 ReadResult read(QByteArrayView bytes, qsizetype maxCharacters = -1);

@@ -55,7 +55,14 @@ TEST(RtfReaderTest, ReadsTheTextAndFormattingOtherProgramsWrite) {
         {"\\u99999999999 ?x\\u-99999 ?y{\\uc99999999999 \\u233 abc}{\\uc-5 \\u233 abc}\\" +
              QByteArray(100000, 'a') + " z",
          u"\uFFFDx\uFFFDyééabcz"_s},
+        // Long double-byte text is decoded in slices cut between characters only.
+        {"{\\rtf1\\ansicpg932 x" + QByteArray("\x82\xa0").repeated(40000) + " " +
+             QByteArray("\x82\xa0").repeated(40000) + "}",
+         u"x"_s + QString(40000, u'あ') + u' ' + QString(40000, u'あ')},
     };
+    QByteArray fonts; // "\\f2 F2;" to "\\f1001 F1001;"
+    for (int number = 2; number <= 1001; ++number)
+        fonts += "\\f" + QByteArray::number(number) + " F" + QByteArray::number(number) + ';';
     const QList<std::pair<QByteArray, QString>> formats = {
         {"x\\fs42 a\\fs21\\b\\i b\\b0\\i0 c{\\b\\fs40}d\\b\\fs40\\cf1\\cb1\\plain e\\f1 f\\f99 g",
          u"x=Helvetica 12 | a=Helvetica 21 | b=Helvetica 10.5 b i | cd=Helvetica 10.5 | "
@@ -76,6 +83,13 @@ TEST(RtfReaderTest, ReadsTheTextAndFormattingOtherProgramsWrite) {
          u"x=Helvetica Neue 12 b i | y=Menlo 12 | z=-Bold 12"_s},
         {"{\\rtf1 \\cf1 a{\\colortbl;\\red999\\green-4\\blue300;}b}",
          u"a= 12 | b= 12 fg=ffff00ff"_s},
+        // Full tables: a long name is cut, and entries past the thousandth font and the
+        // 4,096th colour give the default font and no colour; a kept font may change.
+        {"{\\rtf1\\deff1{\\fonttbl\\f1 " + QByteArray(300, 'N') + ";" + fonts +
+             "\\f0 Menlo;{\\f2 Avenir;}}{\\colortbl" + QByteArray(4095, ';') +
+             "\\blue9;\\red9;}\\f1001 a\\f1000 b\\f2\\cf4095 c\\f0\\cf4096 d}",
+         u"a="_s + QString(256, u'N') + u" 12 | b=F1000 12 | c=Avenir 12 fg=ff000009 | d="_s +
+             QString(256, u'N') + u" 12"_s},
     };
     for (const auto& [rows, wholeFormat] : {std::pair{texts, false}, {formats, true}}) {
         for (const auto& [rtf, expected] : rows) {
