@@ -179,7 +179,7 @@ ReadResult readDocument(const QString& path) {
     const QByteArray bytes = file.read(std::min(file.size(), kLargestReadableDocument) + 1);
     if (file.error() != QFileDevice::NoError)
         return {{}, tr("Couldn’t read “%1”: %2").arg(shownFileName(path), file.errorString())};
-    rtf::ReadResult decoded = rtf::read(bytes, kLongestOpenableDocument);
+    rtf::ReadResult decoded = rtf::read(bytes, kLongestOpenableDocument, kMostOpenableParagraphs);
     if (!decoded.ok())
         return {{}, tr("Couldn’t open “%1”: %2").arg(shownFileName(path), decoded.error)};
     if (stamp)

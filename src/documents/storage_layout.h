@@ -52,6 +52,10 @@ bool isInsideDocumentFolders(const QString& path, bool followLinks);
 // The longest text, in UTF-16 code units, that a document may hold: longer
 // files are refused when opened, so the editor refuses to grow past it.
 inline constexpr qsizetype kLongestOpenableDocument = 5'000'000;
+// And the most paragraphs: the editor holds and lays out each at about half a
+// kilobyte, so a file of empty paragraphs would take gigabytes. Long poems
+// and novels stay far below it.
+inline constexpr qsizetype kMostOpenableParagraphs = 250'000;
 
 // Reads and decodes an RTF document; a user-readable message on failure.
 struct ReadResult {

@@ -146,7 +146,10 @@ RichTextEditor::RichTextEditor(WritingStore& store, QWidget* parent)
     connect(&EditorRequests::instance(), &EditorRequests::requested, this,
             &RichTextEditor::received);
     connect(m_textView->document(), &QTextDocument::contentsChange, this,
-            [this](int position, int, int added) { m_lastChangeEnd = position + added; });
+            [this](int position, int, int added) {
+                m_lastChangeStart = position;
+                m_lastChangeEnd = position + added;
+            });
     connect(m_textView, &QTextEdit::textChanged, this, &RichTextEditor::textDidChange);
     m_textView->installEventFilter(this);
     connect(m_textView, &QTextEdit::cursorPositionChanged, this,
@@ -386,6 +389,8 @@ void RichTextEditor::textDidChange() {
     if (const int excess = document.characterCount() - 1 - int(storage::kLongestOpenableDocument);
         excess > 0)
         refuseExcess(document, excess);
+    if (document.blockCount() > storage::kMostOpenableParagraphs)
+        refuseParagraphs(document);
     bool highlightedLineBreak = false;
     RichText content = editor::toRichText(document, &highlightedLineBreak);
     // Rarely needed now that breaks are made plain; when it is, it joins the
@@ -440,6 +445,21 @@ void RichTextEditor::refuseExcess(QTextDocument& document, int excess) {
     m_store.setNotice(
         tr("This document has reached its limit of %1 characters; the rest was not added.")
             .arg(QLocale().toString(qlonglong(storage::kLongestOpenableDocument))));
+}
+
+// Past the most paragraphs a document may hold, the edit that brought them
+// is taken back whole, in the same undo step.
+void RichTextEditor::refuseParagraphs(QTextDocument& document) {
+    QTextCursor cut(&document);
+    cut.setPosition(std::min(m_lastChangeStart, document.characterCount() - 1));
+    cut.setPosition(std::clamp(m_lastChangeEnd, cut.position(), document.characterCount() - 1),
+                    QTextCursor::KeepAnchor);
+    cut.joinPreviousEditBlock();
+    cut.removeSelectedText();
+    cut.endEditBlock();
+    m_store.setNotice(tr("This document has reached its limit of %1 paragraphs; that was not "
+                         "added.")
+                          .arg(QLocale().toString(qlonglong(storage::kMostOpenableParagraphs))));
 }
 
 void RichTextEditor::plainTypingAttributes() {

@@ -64,12 +64,14 @@ private:
     void plainTypingAttributes();
     void handBackToStore();
     void refuseExcess(QTextDocument& document, int excess);
+    void refuseParagraphs(QTextDocument& document);
 
     WritingStore& m_store;
     PlaceholderTextView* m_textView = nullptr;
     std::optional<QColor> m_cursorHighlightColor;
     bool m_changingText = false;
-    int m_lastChangeEnd = 0; // where the latest edit's inserted text ends
+    int m_lastChangeStart = 0; // where the latest edit's inserted text begins
+    int m_lastChangeEnd = 0;   // and ends
 };
 
 } // namespace inkwarden

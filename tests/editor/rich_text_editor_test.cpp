@@ -242,6 +242,7 @@ TEST(WritingFonts, FourChoicesLookLikeFour) {
 
 // No text past the length that opens again: what a paste or typing brings
 // beyond it is refused, with a notice; one undo takes the paste back whole.
+// Nor more paragraphs than open again.
 TEST_F(RichTextEditorTest, NoTextPastTheLengthThatOpensAgain) {
     const qsizetype limit = storage::kLongestOpenableDocument;
     const QString line = QString(79, u'x') + u'\n';
@@ -260,6 +261,13 @@ TEST_F(RichTextEditorTest, NoTextPastTheLengthThatOpensAgain) {
     type(u"abcd"_s);
     EXPECT_TRUE(saved().text().endsWith(u"yabc"_s));
     EXPECT_EQ(saved().text().size(), limit);
+
+    const QString lines = QString(u'\n').repeated(storage::kMostOpenableParagraphs - 1);
+    QTextEdit& many = open(testing::writing(lines));
+    many.moveCursor(QTextCursor::End);
+    type(u"\r\r"_s);
+    EXPECT_EQ(many.document()->blockCount(), storage::kMostOpenableParagraphs);
+    EXPECT_TRUE(h.store->notice().value_or(QString()).contains(u"250,000 paragraphs"_s));
 }
 
 // A field of /proc/self/status ("VmRSS", "VmHWM") in KiB.
@@ -317,6 +325,9 @@ TEST_F(RichTextEditorTest, EveryBadFileOpensOrFailsClearlyInBoundedMemory) {
         // Double-byte text with nowhere to cut it: held only until it must be too long.
         {u"32 MB of text in one word"_s, megabytesOf(32, "{\\rtf1\\ansicpg932 ", "kettle"),
          Refused},
+        // Each paragraph costs the editor a hundred times what it costs the file.
+        {u"a million empty paragraphs"_s, "{\\rtf1 " + QByteArray("\\par ").repeated(1000000),
+         Refused},
     };
     for (const char* folder : {INKWARDEN_FUZZ_CORPUS, INKWARDEN_RTF_FIXTURES})
         for (QDirIterator files(QString::fromUtf8(folder), QDir::Files); files.hasNext();)
@@ -327,7 +338,8 @@ TEST_F(RichTextEditorTest, EveryBadFileOpensOrFailsClearlyInBoundedMemory) {
     const QRegularExpression refusal(
         u"^Couldn’t open “Case.rtf”: This (file is empty|file is not an RTF document|RTF document "
         "is nested too deeply to open|RTF document is damaged|document is longer than 5,000,000 "
-        "characters, the most Inkwarden can open)\\.$"_s);
+        "characters, the most Inkwarden can open|document has more than 250,000 paragraphs, the "
+        "most Inkwarden can open)\\.$"_s);
     QWidget window;
     window.show();
     qint64 wholeCharacters = 0;

@@ -42,7 +42,8 @@ QString damagedMessage() {
 }
 
 QString tooLongMessage(qsizetype maxCharacters) {
-    return QStringLiteral("This document is longer than %L1 characters, the most Inkwarden can open.")
+    return QStringLiteral(
+               "This document is longer than %L1 characters, the most Inkwarden can open.")
         .arg(maxCharacters);
 }
 
@@ -63,16 +64,17 @@ qsizetype headerStart(QByteArrayView bytes) {
 
 } // namespace
 
-ReadResult read(QByteArrayView bytes, qsizetype maxCharacters) {
+ReadResult read(QByteArrayView bytes, qsizetype maxCharacters, qsizetype maxParagraphs) {
     const qsizetype start = headerStart(bytes);
     if (start < 0)
         return ReadResult{RichText(), start == -1 ? emptyMessage() : notRtfMessage()};
-    return Reader(bytes.sliced(start), maxCharacters).read();
+    return Reader(bytes.sliced(start), maxCharacters, maxParagraphs).read();
 }
 
-Reader::Reader(QByteArrayView document, qsizetype maxCharacters)
+Reader::Reader(QByteArrayView document, qsizetype maxCharacters, qsizetype maxParagraphs)
     : m_tokenizer(document)
-    , m_maxCharacters(maxCharacters) {
+    , m_maxCharacters(maxCharacters)
+    , m_maxParagraphs(maxParagraphs) {
     m_stack.reserve(64);
 }
 
@@ -423,6 +425,12 @@ void Reader::emitText(QStringView text) {
         // One over, for the last paragraph mark that read() drops at the end.
         if (m_maxCharacters >= 0 && m_builder.length() > m_maxCharacters + 1)
             m_error = tooLongMessage(m_maxCharacters);
+        // Each paragraph costs the editor far more than its mark costs the file.
+        m_paragraphMarks += text.count(u'\n');
+        if (m_maxParagraphs >= 0 && m_paragraphMarks > m_maxParagraphs)
+            m_error = QStringLiteral("This document has more than %L1 paragraphs, the most "
+                                     "Inkwarden can open.")
+                          .arg(m_maxParagraphs);
     } else if (state().destination == Destination::FontTable && m_entryNumber >= 0) {
         const qsizetype room = kMaxFontNameLength - m_entryName.size();
         m_entryName.append(text.first(qBound<qsizetype>(0, room, text.size())));

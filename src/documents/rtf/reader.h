@@ -16,7 +16,8 @@ namespace inkwarden::rtf {
 // group states (no recursion). One Reader reads one document, then is discarded.
 class Reader {
 public:
-    explicit Reader(QByteArrayView document, qsizetype maxCharacters = -1);
+    explicit Reader(QByteArrayView document, qsizetype maxCharacters = -1,
+                    qsizetype maxParagraphs = -1);
     ReadResult read();
 
 private:
@@ -95,6 +96,8 @@ private:
     CodepageDecoder m_decoder;
     QString m_error;
     qsizetype m_maxCharacters = -1;
+    qsizetype m_maxParagraphs = -1;
+    qsizetype m_paragraphMarks = 0;
 
     QHash<int, FontEntry> m_fonts;
     QList<std::optional<QRgb>> m_colors;

@@ -28,8 +28,9 @@ struct ReadResult {
 // is truncated past repair gives an error. Fonts past the thousandth and
 // colours past the 4,096th in their tables read as the default font and no colour.
 // With `maxCharacters` set, a document whose text grows past it gives an
-// error as soon as it does, without reading (or holding) the rest.
-ReadResult read(QByteArrayView bytes, qsizetype maxCharacters = -1);
+// error as soon as it does, without reading (or holding) the rest; with
+// `maxParagraphs` set, likewise for more paragraphs than that.
+ReadResult read(QByteArrayView bytes, qsizetype maxCharacters = -1, qsizetype maxParagraphs = -1);
 
 // What read(*write(text)).text gives back. It equals `text` for every value
 // the editor makes (plain runs without colours; highlighted runs with black
