@@ -6,6 +6,9 @@
 #include "app/single_instance.h"
 #include "app/termination_signals.h"
 #include "app/window_close_guard.h"
+#include "documents/storage_layout.h"
+#include "record/writing_record.h"
+#include "screens/progress_view.h"
 #include "screens/readable_palette.h"
 #include "screens/writing_view.h"
 #include "services/focus_service.h"
@@ -26,6 +29,7 @@
 #include "store/writing_store.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QMainWindow>
 #include <QScreen>
 #include <QSessionManager>
@@ -98,8 +102,15 @@ InkwardenApp::~InkwardenApp() {
 
 WritingStore& InkwardenApp::store() {
     if (!m_store) {
-        m_store = std::make_unique<WritingStore>(WritingStore::Services{
-            *m_clock, *m_settings, *m_reminders, *m_focus, m_wake.get(), m_fileViewer.get()});
+        // Rebuilt from the entries and the completed-day marker when missing or damaged.
+        m_record = std::make_unique<WritingRecord>(WritingRecord::Setup{
+            WritingRecord::defaultPath(), storage::entriesFolder(),
+            QStringList{m_settings->string(keys::kLastCompletedDay).value_or(QString())}});
+        QObject::connect(m_record.get(), &WritingRecord::sessionCompleted, m_reminders.get(),
+                         [this](int daysInARow) { m_reminders->announceCompletion(daysInARow); });
+        m_store = std::make_unique<WritingStore>(
+            WritingStore::Services{*m_clock, *m_settings, *m_reminders, *m_focus, m_wake.get(),
+                                   m_fileViewer.get(), m_record.get()});
         m_store->setPrompts(m_prompts.get());
         // Keystrokes never wait for the encoder or the disk.
         m_store->setWritesInBackground(true);
@@ -122,7 +133,8 @@ QMainWindow& InkwardenApp::writerWindow() {
         // Installed before the window is ever shown, so no close escapes it.
         new WindowCloseGuard(model, *window);
         installMenuCommands(
-            *window, model, [this] { requestQuit(); }, m_loginItem.get());
+            *window, model, [this] { requestQuit(); }, m_loginItem.get(),
+            [this] { showProgress(); });
         m_writerWindow = window;
     }
     return *m_writerWindow;
@@ -151,6 +163,23 @@ void InkwardenApp::bringWriterForward(const QString& activationToken) {
     else
         qputenv("XDG_ACTIVATION_TOKEN", activationToken.toUtf8());
     showWriter();
+}
+
+// One window at a time; a day opens in the writer through the usual leave question.
+void InkwardenApp::showProgress() {
+    if (!m_progress) {
+        m_progress = new ProgressView(
+            *m_record, *m_clock,
+            [this](QDate day) {
+                const QString path = storage::entryPath(day.toString(Qt::ISODate));
+                return QFileInfo::exists(path) && store().openDocument(QUrl::fromLocalFile(path));
+            },
+            &writerWindow());
+        m_progress->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    m_progress->show();
+    m_progress->raise();
+    m_progress->activateWindow();
 }
 
 // Every way out asks the same questions; an approved quit ends the loop.

@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <memory>
 
+class QDialog;
 class QMainWindow;
 class QSessionManager;
 
@@ -25,6 +26,7 @@ class XdgAutostartLoginItem;
 class SystemClock;
 class SystemdReminderTimers;
 class TerminationSignals;
+class WritingRecord;
 class WritingStore;
 
 // The composition root: builds the clock, the settings, the Linux services
@@ -60,6 +62,7 @@ private:
     void registerLoginItemOnce();
     void requestQuit();
     void commitData(QSessionManager& manager);
+    void showProgress();
 
     std::unique_ptr<SystemClock> m_clock;
     std::unique_ptr<SettingsStore> m_settings;
@@ -75,8 +78,10 @@ private:
     std::unique_ptr<XdgAutostartLoginItem> m_loginItem;
     std::unique_ptr<QtDocumentPrompts> m_prompts;
     std::unique_ptr<AppDelegate> m_delegate;
+    std::unique_ptr<WritingRecord> m_record; // outlives the store, which records into it
     std::unique_ptr<WritingStore> m_store;
     QPointer<QMainWindow> m_writerWindow;
+    QPointer<QDialog> m_progress;
     std::unique_ptr<TerminationSignals> m_terminationSignals;
 };
 

@@ -60,7 +60,8 @@ void addEditMenu(QMenuBar& bar) {
         onFocusedText(&QTextEdit::selectAll));
 }
 
-void addWriteMenu(QMenuBar& bar, WritingStore& store, LoginItem* loginItem) {
+void addWriteMenu(QMenuBar& bar, WritingStore& store, LoginItem* loginItem,
+                  std::function<void()> showProgress) {
     QMenu* write = bar.addMenu(QObject::tr("&Write"));
     // One key for whichever of the two is enabled: a disabled action's shortcut is not taken.
     const QKeySequence startOrEnd(Qt::CTRL | Qt::SHIFT | Qt::Key_Return);
@@ -68,6 +69,9 @@ void addWriteMenu(QMenuBar& bar, WritingStore& store, LoginItem* loginItem) {
                          [&store] { store.startSession(); });
     QAction* end = add(write, QObject::tr("End Session Early"), startOrEnd,
                        [&store] { store.endSession(false); });
+    if (showProgress)
+        add(write, QObject::tr("Your Progress…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_P),
+            std::move(showProgress));
     write->addSeparator();
     add(write, QObject::tr("Bold"), QKeySequence(Qt::CTRL | Qt::Key_B),
         [] { EditorRequests::postFormatting(FormattingCommand::Bold); });
@@ -143,11 +147,11 @@ void addHelpMenu(QMenuBar& bar, QMainWindow& window) {
 } // namespace
 
 void installMenuCommands(QMainWindow& window, WritingStore& store, std::function<void()> quit,
-                         LoginItem* loginItem) {
+                         LoginItem* loginItem, std::function<void()> showProgress) {
     QMenuBar& bar = *window.menuBar();
     addFileMenu(bar, store, std::move(quit));
     addEditMenu(bar);
-    addWriteMenu(bar, store, loginItem);
+    addWriteMenu(bar, store, loginItem, std::move(showProgress));
     addViewMenu(window, store);
     addHelpMenu(bar, window);
 }

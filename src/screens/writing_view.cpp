@@ -16,6 +16,7 @@
 #include <QFontDatabase>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
@@ -124,6 +125,10 @@ QWidget* WritingView::buildControlRow() {
     m_row->addLayout(highlightGroup);
     m_row->addStretch(1);
 
+    m_wordCountLabel = new QLabel(band);
+    m_wordCountLabel->setFont(mediumFont(14));
+    m_wordCountLabel->setForegroundRole(QPalette::PlaceholderText);
+    m_row->addWidget(m_wordCountLabel);
     QToolButton* save = textButton(tr("Save"), tr("Save a copy to your library"));
     m_save = save;
     connect(save, &QToolButton::clicked, this, [this] { m_store.saveCurrent(); });
@@ -278,6 +283,7 @@ void WritingView::chooseHighlight(const QString& name) {
 void WritingView::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     setCompact(width() < kCompactBelow);
+    refreshWordCount();
 }
 
 // Symbols follow the palette's text colour, so a switch to a dark palette
@@ -326,6 +332,7 @@ void WritingView::refresh() {
     refreshFontChooser();
     refreshSession();
     refreshSaveToolTip();
+    refreshWordCount();
     replaceEditorIfNeeded();
     m_editor->textView().setZoom(m_store.textZoom());
     refreshHighlightControls();
@@ -361,6 +368,31 @@ void WritingView::refreshSession() {
     m_countdown->setText(m_store.remainingLabel());
     m_countdown->setAccessibleName(
         QStringLiteral("%1 seconds remaining").arg(m_store.remainingSeconds()));
+}
+
+// In the compact row the count is the first thing to give way.
+void WritingView::refreshWordCount() {
+    const qint64 words = m_store.wordCount();
+    const QString text = words == 0   ? QString()
+                         : words == 1 ? tr("1 word")
+                                      : tr("%1 words").arg(QLocale().toString(words));
+    if (text != m_wordCountLabel->text())
+        m_wordCountLabel->setText(text);
+    bool fits = true;
+    if (m_compact && !text.isEmpty()) {
+        const int others =
+            m_row->sizeHint().width() -
+            (m_wordCountLabel->isVisible() ? m_wordCountLabel->sizeHint().width() : 0);
+        fits = others + m_row->spacing() + m_wordCountLabel->sizeHint().width() <= width();
+    }
+    m_wordCountLabel->setVisible(!text.isEmpty() && fits);
+    const bool completed = m_store.isDayCompleted();
+    const QString daily = completed ? tr("Daily \u2713") : tr("Daily");
+    if (daily != m_dailyLabel->text()) {
+        m_dailyLabel->setText(daily);
+        m_dailyLabel->setAccessibleName(completed ? tr("Daily, today’s session is complete")
+                                                  : tr("Daily"));
+    }
 }
 
 void WritingView::replaceEditorIfNeeded() {

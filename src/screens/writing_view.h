@@ -44,6 +44,9 @@ public:
     QWidget* sessionControl() const;
     // The line above the text that tells of a failed save or a notice.
     QWidget* noticeBar() const { return m_noticeBar; }
+    // "1,284 words" left of Save; hidden for an empty document.
+    QLabel* wordCountLabel() const { return m_wordCountLabel; }
+    QLabel* dailyLabel() const { return m_dailyLabel; }
 
     // Picks a swatch as the popover does: selects it, closes the popover and
     // highlights at once.
@@ -67,6 +70,7 @@ private:
     void refreshHighlightControls();
     void refreshSession();
     void refreshSaveToolTip();
+    void refreshWordCount();
     void replaceEditorIfNeeded();
     void presentSheetsAndAlerts();
     void setCompact(bool compact);
@@ -84,6 +88,7 @@ private:
     QLabel* m_fontName = nullptr;
     QLabel* m_fontChevron = nullptr;
     QLabel* m_dailyLabel = nullptr;
+    QLabel* m_wordCountLabel = nullptr;
     QToolButton* m_highlightToggle = nullptr;
     QToolButton* m_colorPicker = nullptr;
     HighlightPickerPopup* m_picker = nullptr;

@@ -92,6 +92,12 @@ void ReminderService::removeDailyReminders() {
         m_systemTimers->removeAll();
 }
 
+void ReminderService::announceCompletion(int daysInARow) {
+    const QString body = daysInARow > 1 ? tr("Session complete. %1 days in a row.").arg(daysInARow)
+                                        : tr("Session complete.");
+    m_center.add({kCompletionIdentifier, kTitle, body, true, std::nullopt});
+}
+
 void ReminderService::remindIfIncomplete() {
     const QString uuid = QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
     m_center.add({kFollowupPrefix + uuid, kTitle, kFollowupBody, true, std::nullopt});

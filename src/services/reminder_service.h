@@ -21,6 +21,7 @@ public:
     static inline const QString kSoonIdentifier = QStringLiteral("writing-soon");
     static inline const QString kStartIdentifier = QStringLiteral("writing-start");
     static inline const QString kFollowupPrefix = QStringLiteral("writing-incomplete-");
+    static inline const QString kCompletionIdentifier = QStringLiteral("session-complete");
 
     explicit ReminderService(NotificationCenter& center,
                              SystemReminderTimers* systemTimers = nullptr,
@@ -40,6 +41,8 @@ public:
     void deliverDailyReminder(const QString& name);
     // Withdraws the daily reminders, here and with the system.
     void removeDailyReminders();
+    // "Session complete. 5 days in a row.", or without the streak for a first day.
+    void announceCompletion(int daysInARow);
 
 private:
     void schedule(qint64 hour, qint64 minute);

@@ -2,6 +2,7 @@
 
 #include "documents/document_names.h"
 #include "documents/storage_layout.h"
+#include "record/word_count.h"
 
 #include <QFileInfo>
 #include <exception>
@@ -56,6 +57,7 @@ void DocumentWriter::run() {
         lock.unlock();
 
         Result result{job.ticket, job.path, std::nullopt, {}};
+        result.words = countWords(job.content.text());
         try {
             storage::GuardedWrite written =
                 storage::writeDocumentGuarded(job.path, job.content, job.asked);

@@ -23,7 +23,8 @@ public:
         quint64 ticket = 0;
         QString path;
         std::optional<QString> error; // a user-readable message on failure
-        QString copy; // where the text went instead, when another program changed the file
+        QString copy;      // where the text went instead, when another program changed the file
+        qint64 words = -1; // the text's word count, counted here rather than on a keystroke
     };
     // Called on the writer's thread after each write.
     using Finished = std::function<void(const Result&)>;

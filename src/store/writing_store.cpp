@@ -2,6 +2,7 @@
 
 #include "documents/atomic_file.h"
 #include "documents/storage_layout.h"
+#include "record/word_count.h"
 #include "store/clock.h"
 #include "store/daily_schedule.h"
 #include "store/settings_keys.h"
@@ -32,10 +33,12 @@ WritingStore::WritingStore(Services services, QObject* parent)
     , m_defaults(services.defaults)
     , m_reminders(services.reminders)
     , m_focus(services.focus)
-    , m_fileViewer(services.fileViewer) {
+    , m_fileViewer(services.fileViewer)
+    , m_recorder(services.recorder) {
     const QDateTime startup = m_clock.now();
     const QString today = dayKey(startup);
     m_currentDateKey = today;
+    m_wordsDay = today;
 
     m_scheduleHour = m_defaults.integer(keys::kScheduleHour).value_or(9);
     m_scheduleMinute = m_defaults.integer(keys::kScheduleMinute).value_or(0);
@@ -59,6 +62,8 @@ WritingStore::WritingStore(Services services, QObject* parent)
     recoverUntitledWriting();
     if (!m_hasUnsavedChanges)
         openTodaysEntry();
+    else
+        setWordCount(countWords(m_currentContent.text()), false);
     refreshDocuments();
     m_reminders.configure(m_scheduleHour, m_scheduleMinute);
     startHeartbeat();
@@ -70,6 +75,7 @@ WritingStore::~WritingStore() {
     m_defaults.setWriteFailureHandler({});
     if (m_wakeObserver)
         disconnect(m_wakeObserver);
+    recordDayWords(true);
     // Writes everything still queued before the store goes.
     m_writer.reset();
 }

@@ -23,6 +23,7 @@ class DocumentPrompts;
 class FileViewer;
 class FocusControl;
 class ReminderControl;
+class SessionRecorder;
 class SettingsStore;
 class WakeNotifier;
 
@@ -46,8 +47,9 @@ public:
         SettingsStore& defaults;
         ReminderControl& reminders;
         FocusControl& focus;
-        WakeNotifier* wake = nullptr;     // none: the heartbeat alone catches up
-        FileViewer* fileViewer = nullptr; // none: "show the file" does nothing
+        WakeNotifier* wake = nullptr;        // none: the heartbeat alone catches up
+        FileViewer* fileViewer = nullptr;    // none: "show the file" does nothing
+        SessionRecorder* recorder = nullptr; // none: sessions and words go unrecorded
     };
 
     static constexpr qint64 kSessionSeconds = 900;
@@ -85,6 +87,10 @@ public:
     const QString& fontName() const { return m_fontName; }
     // How large the text is shown, in percent; never changes the document.
     int textZoom() const { return m_textZoom; }
+    // The current document's words, as last counted off the keystroke path.
+    qint64 wordCount() const { return m_wordCount; }
+    // Today's session has completed (the day's check mark).
+    bool isDayCompleted() const;
 
     void setIsLibraryPresented(bool presented);
     void setIsSavePresented(bool presented);
@@ -184,6 +190,10 @@ private:
                           const QString& copy);
     void reloadIfChangedElsewhere();
     bool currentFolderIs(const QString& folder) const;
+    // The word count and the day's words for the record (writing_store_record.cpp).
+    void takeWordCount(quint64 ticket, qint64 words);
+    void setWordCount(qint64 words, bool sameDocument);
+    void recordDayWords(bool now);
 
     const Clock& m_clock;
     SettingsStore& m_defaults;
@@ -220,6 +230,14 @@ private:
     std::unique_ptr<DocumentWriter> m_writer;
     quint64 m_latestWrite = 0;  // the ticket whose outcome decides the unsaved flag
     quint64 m_appliedWrite = 0; // the last ticket whose outcome was taken in
+    SessionRecorder* m_recorder = nullptr;
+    qint64 m_wordCount = 0;
+    quint64 m_issuedWrite = 0;  // the newest ticket of any write asked for
+    quint64 m_countedWrite = 0; // counts from this ticket or older are stale
+    QString m_wordsDay;         // the day m_wordsAdded belongs to
+    qint64 m_wordsAdded = 0;
+    bool m_wordsChanged = false;
+    QDateTime m_wordsRecorded;
 };
 
 template <typename Question> auto WritingStore::asking(Question question) {

@@ -3,6 +3,7 @@
 
 #include "documents/document_names.h"
 #include "documents/storage_layout.h"
+#include "record/word_count.h"
 #include "store/clock.h"
 #include "store/daily_schedule.h"
 #include "store/store_services.h"
@@ -37,6 +38,8 @@ bool WritingStore::isLibraryDocument() const {
 void WritingStore::saveEntry(const RichText& content) {
     m_currentContent = content;
     if (!m_currentDocumentURL) {
+        if (!m_writer)
+            setWordCount(countWords(content.text()), true);
         publish(m_hasUnsavedChanges, !content.isEmpty());
         mirrorUntitledWriting(content);
         return;
@@ -53,9 +56,10 @@ void WritingStore::saveEntry(const RichText& content) {
     if (m_writer) {
         // The outcome arrives with takeWriteResult(); until then the flag
         // keeps what the last finished write said.
-        m_latestWrite = m_writer->write(path, content, m_clock.now());
+        m_latestWrite = m_issuedWrite = m_writer->write(path, content, m_clock.now());
         return;
     }
+    setWordCount(countWords(content.text()), true);
     storage::GuardedWrite written = storage::writeDocumentGuarded(path, content, m_clock.now());
     takeWriteOutcome(path, written.error, written.copy);
 }
@@ -69,7 +73,7 @@ void WritingStore::setWritesInBackground(bool background) {
         return;
     }
     // A new writer numbers its writes from the start again.
-    m_latestWrite = m_appliedWrite = 0;
+    m_latestWrite = m_appliedWrite = m_issuedWrite = m_countedWrite = 0;
     m_writer = std::make_unique<DocumentWriter>([this](const DocumentWriter::Result& result) {
         QMetaObject::invokeMethod(
             this, [this, result] { takeWriteResult(result); }, Qt::QueuedConnection);
@@ -89,6 +93,7 @@ void WritingStore::finishWrites() {
 // order and each is taken in once, whichever comes first: the writer's
 // queued report or finishWrites().
 void WritingStore::takeWriteResult(const DocumentWriter::Result& result) {
+    takeWordCount(result.ticket, result.words);
     if (result.ticket <= m_appliedWrite || (result.ticket != m_latestWrite && !result.error))
         return;
     m_appliedWrite = result.ticket;
@@ -177,7 +182,7 @@ void WritingStore::mirrorUntitledWriting(const RichText& content) {
         return;
     }
     if (m_writer)
-        m_writer->write(path, content, m_clock.now());
+        m_issuedWrite = m_writer->write(path, content, m_clock.now());
     else
         storage::writeDocument(path, content);
 }
@@ -192,6 +197,8 @@ void WritingStore::forgetUntitledWriting() {
 void WritingStore::switchDocument(std::optional<QUrl> url, RichText content) {
     finishWrites();
     m_currentContent = std::move(content);
+    m_countedWrite = m_issuedWrite; // what the writer still reports was another document's
+    setWordCount(countWords(m_currentContent.text()), false);
     publish(m_currentDocumentURL, std::move(url));
     publish(m_hasUnsavedChanges, false);
     publish(m_writeProblem, std::nullopt);

@@ -1,6 +1,7 @@
 // The session engine: the fifteen-minute session, the heartbeat's idle
 // checks (day rollover, follow-up, scheduled start) and session restore.
 
+#include "record/session_recorder.h"
 #include "store/clock.h"
 #include "store/daily_schedule.h"
 #include "store/settings_keys.h"
@@ -66,6 +67,8 @@ void WritingStore::startSession() {
     m_defaults.setString(keys::kLastSessionDay, m_currentDateKey);
     publish(m_isSessionActive, true);
     updateRemainingSeconds(now);
+    if (m_recorder)
+        m_recorder->sessionStarted(now, m_currentDateKey, m_wordCount);
     m_focus.begin();
 }
 
@@ -78,9 +81,13 @@ void WritingStore::endSession(bool completed) {
     m_sessionEnd.reset();
     m_defaults.remove(keys::kSessionEnd);
     m_defaults.remove(keys::kSessionDay);
+    const QString day = sessionDay.isEmpty() ? dayKey(m_clock.now()) : sessionDay;
     if (completed)
-        m_defaults.setString(keys::kLastCompletedDay,
-                             sessionDay.isEmpty() ? dayKey(m_clock.now()) : sessionDay);
+        m_defaults.setString(keys::kLastCompletedDay, day);
+    if (m_recorder) {
+        recordDayWords(true);
+        m_recorder->sessionEnded(m_clock.now(), day, completed, m_wordCount);
+    }
     m_focus.end();
 }
 
@@ -101,6 +108,7 @@ void WritingStore::tick() {
     if (m_currentDateKey != today || (m_entryLeftBehind && !m_hasUnsavedChanges))
         moveDailyEntryToTodayIfNeeded();
     reloadIfChangedElsewhere();
+    recordDayWords(false);
     checkFollowup(now, today);
     checkScheduledStart(now);
 }
