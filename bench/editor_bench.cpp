@@ -9,12 +9,20 @@
 // store reading the file through the new editor taking the text to its first
 // paint, against 150 ms; read_ms is the file alone, layout_ms the time from
 // the editor's text view being shown to that paint.
+//
+// keystrokeSpelling and openSpelling: the same in English prose, with spell
+// checking off (second argument 0) and on (1), Hunspell's en_US through
+// Enchant, in the same run.
 
 #include "bench_support.h"
 #include "documents/storage_layout.h"
+#include "editor/editor_spelling.h"
 #include "editor/placeholder_text_view.h"
 #include "editor/rich_text_editor.h"
 #include "screens/writing_view.h"
+#include "spelling/enchant_backend.h"
+#include "spelling/spell_checker.h"
+#include "spelling/spelling_highlighter.h"
 #include "store/clock.h"
 #include "store/settings_store.h"
 #include "store/store_services.h"
@@ -60,13 +68,13 @@ struct LibraryFixture {
     std::optional<WritingStore> store;
     QUrl document;
 
-    explicit LibraryFixture(int words) {
+    explicit LibraryFixture(int words, bool prose = false) {
         // Markers far in the future: no session starts by itself.
         settings.setString(QStringLiteral("lastScheduledDay"), QStringLiteral("2999-01-01"));
         settings.setString(QStringLiteral("trackingStartDay"), QStringLiteral("2999-01-01"));
         store.emplace(WritingStore::Services{clock, settings, services, services});
         store->setWritesInBackground(true); // as the program runs it
-        store->saveEntry(sampleWriting(words));
+        store->saveEntry(sampleWriting(words, prose));
         if (store->saveToLibrary(QStringLiteral("Benchmark")))
             document = *store->currentDocumentURL();
         if (QStorageInfo(folder.path()).fileSystemType() == "tmpfs")
@@ -82,26 +90,43 @@ qsizetype savedLength(const QUrl& document) {
     return read.ok() ? read.text.text().size() : -1;
 }
 
+// The program's checker over the desktop's en_US dictionary; on or off.
+std::unique_ptr<SpellChecker> englishChecker(SettingsStore& settings, bool on) {
+    auto checker = std::make_unique<SpellChecker>(settings, std::make_unique<EnchantBackend>());
+    checker->load();
+    checker->setLanguage(QStringLiteral("en_US"));
+    checker->setWanted(on);
+    if (on && checker->language() != QStringLiteral("en_US"))
+        std::fputs("editor_bench: no en_US dictionary (install hunspell-en-us)\n", stderr);
+    return checker;
+}
+
 // Types into the writing screen at the end of the document. Each sample ends
 // when the change is drawn, the save handed to the writer thread beside it;
-// or, with `untilOnDisk`, once the text is durably in the file.
-void typeAtTheEnd(benchmark::State& state, bool untilOnDisk) {
-    LibraryFixture fixture(int(state.range(0)));
+// or, with `untilOnDisk`, once the text is durably in the file. With
+// `spelling` the text is prose, checked or not, and the keys type words.
+void typeAtTheEnd(benchmark::State& state, bool untilOnDisk, bool spelling = false) {
+    LibraryFixture fixture(int(state.range(0)), spelling);
     if (fixture.document.isEmpty())
         return state.SkipWithError("cannot create the document");
-    WritingView view(*fixture.store);
+    const auto checker = spelling ? englishChecker(fixture.settings, state.range(1) != 0) : nullptr;
+    WritingView view(*fixture.store, nullptr, checker.get());
     view.resize(900, 700);
     view.show();
     QCoreApplication::processEvents();
     PlaceholderTextView& text = view.editor()->textView();
     text.moveCursor(QTextCursor::End);
+    // As a few seconds after opening: the idle checking has gone through the text.
+    if (view.editor()->spelling())
+        view.editor()->spelling()->highlighter().checkPendingBlocks();
     const qsizetype before = savedLength(fixture.document);
 
     std::vector<double> samples;
     QElapsedTimer timer;
+    const Qt::Key words[] = {Qt::Key_T, Qt::Key_H, Qt::Key_E, Qt::Key_Space};
     for (auto _ : state) {
         timer.start();
-        QTest::keyClick(&text, Qt::Key_A);
+        QTest::keyClick(&text, spelling ? words[samples.size() % 4] : Qt::Key_A);
         if (untilOnDisk)
             fixture.store->finishWrites();
         else
@@ -125,6 +150,15 @@ void keystroke(benchmark::State& state) {
 }
 BENCHMARK(keystroke)->Arg(1'000)->Arg(10'000)->Arg(50'000)->Arg(100'000)->Iterations(300)->Unit(
     benchmark::kMillisecond);
+
+void keystrokeSpelling(benchmark::State& state) {
+    typeAtTheEnd(state, false, true);
+}
+BENCHMARK(keystrokeSpelling)
+    ->Args({100'000, 0})
+    ->Args({100'000, 1})
+    ->Iterations(300)
+    ->Unit(benchmark::kMillisecond);
 
 // How far the disk lags behind the typing.
 void keystrokeToDisk(benchmark::State& state) {
@@ -176,12 +210,16 @@ bool waitForNewEditorPainted(const WritingView& view, const RichTextEditor* old,
     return false;
 }
 
-void openFromLibrary(benchmark::State& state) {
-    LibraryFixture fixture(int(state.range(0)));
+void openDocument(benchmark::State& state, bool spelling) {
+    LibraryFixture fixture(int(state.range(0)), spelling);
     if (fixture.document.isEmpty())
         return state.SkipWithError("cannot create the document");
     const qsizetype length = fixture.store->currentContent().text().size();
-    WritingView view(*fixture.store);
+    QElapsedTimer loading;
+    loading.start();
+    const auto checker = spelling ? englishChecker(fixture.settings, state.range(1) != 0) : nullptr;
+    const double checkerMilliseconds = elapsedMilliseconds(loading);
+    WritingView view(*fixture.store, nullptr, checker.get());
     view.resize(900, 700);
     view.show();
     QElapsedTimer timer;
@@ -210,10 +248,25 @@ void openFromLibrary(benchmark::State& state) {
     state.counters["median_ms"] = percentile(totals, 0.5);
     state.counters["read_ms"] = percentile(reads, 0.5);
     state.counters["layout_ms"] = percentile(layouts, 0.5);
+    if (spelling) // once per launch, when the writer window is built
+        state.counters["checker_ms"] = checkerMilliseconds;
     state.counters["per_budget"] = percentile(totals, 0.5) / kOpenBudgetMilliseconds;
+}
+void openFromLibrary(benchmark::State& state) {
+    openDocument(state, false);
 }
 BENCHMARK(openFromLibrary)
     ->Arg(100'000)
+    ->Iterations(10)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond);
+
+void openSpelling(benchmark::State& state) {
+    openDocument(state, true);
+}
+BENCHMARK(openSpelling)
+    ->Args({100'000, 0})
+    ->Args({100'000, 1})
     ->Iterations(10)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond);

@@ -19,8 +19,11 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "Inkwarden developers <developers@inkwarden.
 set(CPACK_DEBIAN_PACKAGE_SECTION editors)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The faces that stand in for the four writing fonts (see the README).
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-dejavu-core, fonts-urw-base35")
+# The faces that stand in for the four writing fonts (see the README), and a
+# dictionary for Enchant, which comes through the libraries while no
+# dictionary does.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS
+    "fonts-dejavu-core, fonts-urw-base35, hunspell-en-us | hunspell-dictionary")
 # Qt loads its Wayland platform as a plugin, which dpkg-shlibdeps cannot see.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
 

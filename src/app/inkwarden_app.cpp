@@ -23,6 +23,8 @@
 #include "services/local_notification_center.h"
 #include "services/login_service.h"
 #include "services/reminder_service.h"
+#include "spelling/enchant_backend.h"
+#include "spelling/spell_checker.h"
 #include "store/clock.h"
 #include "store/settings_keys.h"
 #include "store/settings_store.h"
@@ -129,12 +131,17 @@ QMainWindow& InkwardenApp::writerWindow() {
         const QSize room = screen ? screen->availableGeometry().size() : kDefaultWindowSize;
         window->resize(kDefaultWindowSize.boundedTo(room));
         window->setMinimumSize(kMinimumWindowSize.boundedTo(room));
-        window->setCentralWidget(new WritingView(model));
+        if (!m_spelling) {
+            m_spelling =
+                std::make_unique<SpellChecker>(*m_settings, std::make_unique<EnchantBackend>());
+            m_spelling->loadInBackground();
+        }
+        window->setCentralWidget(new WritingView(model, nullptr, m_spelling.get()));
         // Installed before the window is ever shown, so no close escapes it.
         new WindowCloseGuard(model, *window);
         installMenuCommands(
             *window, model, [this] { requestQuit(); }, m_loginItem.get(),
-            [this] { showProgress(); });
+            [this] { showProgress(); }, m_spelling.get());
         m_writerWindow = window;
     }
     return *m_writerWindow;

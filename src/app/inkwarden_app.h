@@ -22,6 +22,7 @@ class QtWindowSystem;
 class SingleInstance;
 class ReminderService;
 class SettingsStore;
+class SpellChecker;
 class XdgAutostartLoginItem;
 class SystemClock;
 class SystemdReminderTimers;
@@ -29,8 +30,8 @@ class TerminationSignals;
 class WritingRecord;
 class WritingStore;
 
-// The composition root: builds the clock, the settings, the Linux services
-// and the one store, and shows the writer window. Nothing else creates these.
+// The composition root: builds the clock, the settings, the Linux services,
+// the spell checker and the one store, and shows the writer window. Nothing else creates these.
 // Main thread; owns everything it builds.
 class InkwardenApp {
 public:
@@ -80,6 +81,7 @@ private:
     std::unique_ptr<AppDelegate> m_delegate;
     std::unique_ptr<WritingRecord> m_record; // outlives the store, which records into it
     std::unique_ptr<WritingStore> m_store;
+    std::unique_ptr<SpellChecker> m_spelling;
     QPointer<QMainWindow> m_writerWindow;
     QPointer<QDialog> m_progress;
     std::unique_ptr<TerminationSignals> m_terminationSignals;

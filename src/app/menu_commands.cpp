@@ -3,9 +3,11 @@
 #include "documents/storage_layout.h"
 #include "editor/editor_requests.h"
 #include "services/login_item.h"
+#include "spelling/spell_checker.h"
 #include "store/writing_store.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -41,8 +43,34 @@ void addFileMenu(QMenuBar& bar, WritingStore& store, std::function<void()> quit)
     add(file, QObject::tr("Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), std::move(quit));
 }
 
+// Filled again whenever the checker changes, so it always shows its state.
+void fillSpellingMenu(QMenu& menu, SpellChecker* spelling) {
+    menu.clear();
+    const bool usable = spelling && spelling->hasDictionaries();
+    QAction* checking = menu.addAction(QObject::tr("Check Spelling While Typing"));
+    checking->setCheckable(true);
+    checking->setEnabled(usable);
+    checking->setChecked(usable && spelling->isWanted());
+    menu.addSeparator();
+    if (!usable) {
+        menu.addAction(QObject::tr("No dictionaries installed"))->setEnabled(false);
+        return;
+    }
+    QObject::connect(checking, &QAction::toggled, spelling,
+                     [spelling](bool on) { spelling->setWanted(on); });
+    auto* languages = new QActionGroup(&menu);
+    for (const QString& tag : spelling->languages()) {
+        QAction* language = menu.addAction(SpellChecker::displayName(tag));
+        language->setCheckable(true);
+        language->setChecked(tag == spelling->language());
+        languages->addAction(language);
+        QObject::connect(language, &QAction::triggered, spelling,
+                         [spelling, tag] { spelling->setLanguage(tag); });
+    }
+}
+
 // Linux gives no Edit menu for free; these act on whichever text has the focus.
-void addEditMenu(QMenuBar& bar) {
+void addEditMenu(QMenuBar& bar, SpellChecker* spelling) {
     QMenu* edit = bar.addMenu(QObject::tr("&Edit"));
     const auto onFocusedText = [](void (QTextEdit::*action)()) {
         return [action] {
@@ -58,6 +86,16 @@ void addEditMenu(QMenuBar& bar) {
     add(edit, QObject::tr("Paste"), QKeySequence::Paste, onFocusedText(&QTextEdit::paste));
     add(edit, QObject::tr("Select All"), QKeySequence::SelectAll,
         onFocusedText(&QTextEdit::selectAll));
+    edit->addSeparator();
+    QMenu* spellingMenu = edit->addMenu(QObject::tr("Spelling"));
+    fillSpellingMenu(*spellingMenu, spelling);
+    if (spelling) {
+        // Queued: the menu's own action may be what changed the checker.
+        QObject::connect(
+            spelling, &SpellChecker::changed, spellingMenu,
+            [spellingMenu, spelling] { fillSpellingMenu(*spellingMenu, spelling); },
+            Qt::QueuedConnection);
+    }
 }
 
 void addWriteMenu(QMenuBar& bar, WritingStore& store, LoginItem* loginItem,
@@ -147,10 +185,11 @@ void addHelpMenu(QMenuBar& bar, QMainWindow& window) {
 } // namespace
 
 void installMenuCommands(QMainWindow& window, WritingStore& store, std::function<void()> quit,
-                         LoginItem* loginItem, std::function<void()> showProgress) {
+                         LoginItem* loginItem, std::function<void()> showProgress,
+                         SpellChecker* spelling) {
     QMenuBar& bar = *window.menuBar();
     addFileMenu(bar, store, std::move(quit));
-    addEditMenu(bar);
+    addEditMenu(bar, spelling);
     addWriteMenu(bar, store, loginItem, std::move(showProgress));
     addViewMenu(window, store);
     addHelpMenu(bar, window);

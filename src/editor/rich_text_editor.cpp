@@ -2,6 +2,7 @@
 
 #include "documents/storage_layout.h"
 #include "editor/editor_requests.h"
+#include "editor/editor_spelling.h"
 #include "editor/highlight_palette.h"
 #include "editor/placeholder_text_view.h"
 #include "editor/rich_text_document.h"
@@ -130,7 +131,7 @@ void clearHighlight(QTextDocument& document, int start, int end) {
 
 } // namespace
 
-RichTextEditor::RichTextEditor(WritingStore& store, QWidget* parent)
+RichTextEditor::RichTextEditor(WritingStore& store, QWidget* parent, SpellChecker* spelling)
     : QWidget(parent)
     , m_store(store)
     , m_textView(new PlaceholderTextView(this)) {
@@ -149,12 +150,15 @@ RichTextEditor::RichTextEditor(WritingStore& store, QWidget* parent)
             [this](int position, int, int added) {
                 m_lastChangeStart = position;
                 m_lastChangeEnd = position + added;
+                m_contentsChanged = true;
             });
     connect(m_textView, &QTextEdit::textChanged, this, &RichTextEditor::textDidChange);
     m_textView->installEventFilter(this);
     connect(m_textView, &QTextEdit::cursorPositionChanged, this,
             &RichTextEditor::updateHighlightState);
     connect(m_textView, &QTextEdit::selectionChanged, this, &RichTextEditor::updateHighlightState);
+    if (spelling)
+        m_spelling = new EditorSpelling(*m_textView, *spelling, this);
     QTimer::singleShot(0, m_textView, [this] {
         m_textView->setFocus();
         updateHighlightState();
@@ -381,8 +385,10 @@ void RichTextEditor::setCursorHighlightColor(std::optional<QColor> color) {
     m_cursorHighlightColor = std::move(color);
 }
 
+// Qt also says the text changed when only the look of some words did (the
+// spelling marks); that is not an edit and must not be saved.
 void RichTextEditor::textDidChange() {
-    if (m_changingText)
+    if (!std::exchange(m_contentsChanged, false) || m_changingText)
         return;
     m_changingText = true;
     QTextDocument& document = *m_textView->document();

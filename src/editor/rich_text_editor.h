@@ -13,13 +13,16 @@ class QTextDocument;
 
 namespace inkwarden {
 
+class EditorSpelling;
 class PlaceholderTextView;
+class SpellChecker;
 class WritingStore;
 
 // The writing surface. Loads the store's current content once, when built,
 // and hands every change back through saveEntry(); carries out the
 // formatting and font requests of the editor channel. A different document
-// is shown by building a new editor. Main thread; owns its text view.
+// is shown by building a new editor. With a spell checker, misspelled words
+// are marked as they are typed. Main thread; owns its text view.
 class RichTextEditor : public QWidget {
     Q_OBJECT
 public:
@@ -30,9 +33,12 @@ public:
     // padding other text systems add, so text and placeholder line up.
     static constexpr int kLinePadding = 5;
 
-    explicit RichTextEditor(WritingStore& store, QWidget* parent = nullptr);
+    explicit RichTextEditor(WritingStore& store, QWidget* parent = nullptr,
+                            SpellChecker* spelling = nullptr);
 
     PlaceholderTextView& textView() const { return *m_textView; }
+    // Null without a spell checker.
+    EditorSpelling* spelling() const { return m_spelling; }
 
     // The highlight under the caret or selection; none when there is none.
     std::optional<QColor> cursorHighlightColor() const { return m_cursorHighlightColor; }
@@ -68,10 +74,12 @@ private:
 
     WritingStore& m_store;
     PlaceholderTextView* m_textView = nullptr;
+    EditorSpelling* m_spelling = nullptr;
     std::optional<QColor> m_cursorHighlightColor;
     bool m_changingText = false;
-    int m_lastChangeStart = 0; // where the latest edit's inserted text begins
-    int m_lastChangeEnd = 0;   // and ends
+    int m_lastChangeStart = 0;      // where the latest edit's inserted text begins
+    int m_lastChangeEnd = 0;        // and ends
+    bool m_contentsChanged = false; // text or formats, since the last textDidChange
 };
 
 } // namespace inkwarden

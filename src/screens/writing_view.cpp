@@ -59,9 +59,10 @@ QIcon pickerCircle(const QColor& fill, const QColor& ink, qreal scale) {
 
 } // namespace
 
-WritingView::WritingView(WritingStore& store, QWidget* parent)
+WritingView::WritingView(WritingStore& store, QWidget* parent, SpellChecker* spelling)
     : QWidget(parent)
     , m_store(store)
+    , m_spelling(spelling)
     , m_selectedHighlight(HighlightPalette::defaultName()) {
     setAutoFillBackground(true);
     setBackgroundRole(QPalette::Base);
@@ -399,7 +400,7 @@ void WritingView::replaceEditorIfNeeded() {
     if (m_editor && m_editorRevision == m_store.documentRevision())
         return;
     delete m_editor;
-    m_editor = new RichTextEditor(m_store, this);
+    m_editor = new RichTextEditor(m_store, this, m_spelling);
     m_editorRevision = m_store.documentRevision();
     m_cursorHighlightColor.reset();
     connect(m_editor, &RichTextEditor::cursorHighlightColorChanged, this,

@@ -18,6 +18,7 @@ class QToolButton;
 namespace inkwarden {
 
 class HighlightPickerPopup;
+class SpellChecker;
 class WritingStore;
 
 // The writer window's content: the control row above the editor. Shows only
@@ -32,7 +33,8 @@ public:
     static constexpr int kWritingMargin = 24;
     static constexpr int kCompactBelow = 850;
 
-    explicit WritingView(WritingStore& store, QWidget* parent = nullptr);
+    explicit WritingView(WritingStore& store, QWidget* parent = nullptr,
+                         SpellChecker* spelling = nullptr);
 
     bool isCompact() const { return m_compact; }
     int rowSpacing() const;
@@ -77,6 +79,7 @@ private:
     void tintSymbols();
 
     WritingStore& m_store;
+    SpellChecker* m_spelling = nullptr;
     bool m_compact = false;
     bool m_refreshQueued = false;
     QString m_selectedHighlight;

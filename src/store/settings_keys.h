@@ -8,7 +8,9 @@ namespace inkwarden::keys {
 inline const QString kScheduleHour = QStringLiteral("scheduleHour");
 inline const QString kScheduleMinute = QStringLiteral("scheduleMinute");
 inline const QString kFontName = QStringLiteral("fontName");
-inline const QString kTextZoom = QStringLiteral("textZoom"); // percent, view only
+inline const QString kCheckSpellingWhileTyping = QStringLiteral("checkSpellingWhileTyping");
+inline const QString kSpellingLanguage = QStringLiteral("spellingLanguage"); // a dictionary tag
+inline const QString kTextZoom = QStringLiteral("textZoom");                 // percent, view only
 inline const QString kSessionEnd = QStringLiteral("sessionEnd");
 inline const QString kSessionDay = QStringLiteral("sessionDay");
 inline const QString kLastSessionDay = QStringLiteral("lastSessionDay");

@@ -7,9 +7,15 @@
 namespace inkwarden::testing {
 namespace {
 
-const QList<QByteArray> kVariables = {
-    "HOME",           "XDG_CONFIG_HOME", "XDG_DATA_HOME",           "XDG_CACHE_HOME",
-    "XDG_STATE_HOME", "XDG_RUNTIME_DIR", "DBUS_SESSION_BUS_ADDRESS", "DBUS_SYSTEM_BUS_ADDRESS"};
+const QList<QByteArray> kVariables = {"HOME",
+                                      "XDG_CONFIG_HOME",
+                                      "XDG_DATA_HOME",
+                                      "XDG_CACHE_HOME",
+                                      "XDG_STATE_HOME",
+                                      "XDG_RUNTIME_DIR",
+                                      "DBUS_SESSION_BUS_ADDRESS",
+                                      "DBUS_SYSTEM_BUS_ADDRESS",
+                                      "ENCHANT_CONFIG_DIR"};
 
 } // namespace
 
@@ -23,6 +29,8 @@ TempHome::TempHome() {
         {"XDG_CACHE_HOME", path() + QStringLiteral("/cache")},
         {"XDG_STATE_HOME", path() + QStringLiteral("/state")},
         {"XDG_RUNTIME_DIR", path() + QStringLiteral("/runtime")},
+        // Enchant's personal word lists: GLib reads XDG_CONFIG_HOME only once a process.
+        {"ENCHANT_CONFIG_DIR", configHome() + QStringLiteral("/enchant")},
     };
     // No test may reach the desktop's buses: both point at a socket that is not there.
     const QByteArray noBus = "unix:path=" + QFile::encodeName(path()) + "/no-bus";
