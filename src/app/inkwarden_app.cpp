@@ -11,6 +11,7 @@
 #include "screens/progress_view.h"
 #include "screens/readable_palette.h"
 #include "screens/writing_view.h"
+#include "search/search_index.h"
 #include "services/focus_service.h"
 #include "services/linux/build_tree.h"
 #include "services/linux/file_manager_viewer.h"
@@ -43,6 +44,7 @@ namespace {
 
 constexpr QSize kDefaultWindowSize(952, 780);
 constexpr QSize kMinimumWindowSize(700, 560);
+constexpr int kCatchUpDelayMilliseconds = 1500;
 
 // Timers that outlive the program start it again and again: only for an installed one.
 std::unique_ptr<SystemdReminderTimers> systemTimers(const QDBusConnection& bus) {
@@ -116,6 +118,11 @@ WritingStore& InkwardenApp::store() {
         m_store->setPrompts(m_prompts.get());
         // Keystrokes never wait for the encoder or the disk.
         m_store->setWritesInBackground(true);
+        m_searchIndex = std::make_unique<SearchIndex>(SearchIndex::defaultPath());
+        m_store->setDocumentIndex(m_searchIndex.get());
+        // Files changed while the program was closed are read once the
+        // window is up, so starting never waits for them.
+        QTimer::singleShot(kCatchUpDelayMilliseconds, m_searchIndex.get(), &SearchIndex::catchUp);
     }
     return *m_store;
 }
@@ -136,7 +143,9 @@ QMainWindow& InkwardenApp::writerWindow() {
                 std::make_unique<SpellChecker>(*m_settings, std::make_unique<EnchantBackend>());
             m_spelling->loadInBackground();
         }
-        window->setCentralWidget(new WritingView(model, nullptr, m_spelling.get()));
+        auto* view = new WritingView(model, nullptr, m_spelling.get());
+        view->setSearchIndex(m_searchIndex.get());
+        window->setCentralWidget(view);
         // Installed before the window is ever shown, so no close escapes it.
         new WindowCloseGuard(model, *window);
         installMenuCommands(

@@ -21,6 +21,7 @@ class MprisPlayers;
 class QtWindowSystem;
 class SingleInstance;
 class ReminderService;
+class SearchIndex;
 class SettingsStore;
 class SpellChecker;
 class XdgAutostartLoginItem;
@@ -79,7 +80,8 @@ private:
     std::unique_ptr<XdgAutostartLoginItem> m_loginItem;
     std::unique_ptr<QtDocumentPrompts> m_prompts;
     std::unique_ptr<AppDelegate> m_delegate;
-    std::unique_ptr<WritingRecord> m_record; // outlives the store, which records into it
+    std::unique_ptr<WritingRecord> m_record;    // outlives the store, which records into it
+    std::unique_ptr<SearchIndex> m_searchIndex; // outlives the store, which reports to it
     std::unique_ptr<WritingStore> m_store;
     std::unique_ptr<SpellChecker> m_spelling;
     QPointer<QMainWindow> m_writerWindow;

@@ -2,6 +2,7 @@
 
 #include "documents/storage_layout.h"
 #include "editor/editor_requests.h"
+#include "screens/writing_view.h"
 #include "services/login_item.h"
 #include "spelling/spell_checker.h"
 #include "store/writing_store.h"
@@ -25,8 +26,8 @@ QAction* add(QMenu* menu, const QString& title, const QKeySequence& shortcut,
     return item;
 }
 
-void addFileMenu(QMenuBar& bar, WritingStore& store, std::function<void()> quit) {
-    QMenu* file = bar.addMenu(QObject::tr("&File"));
+void addFileMenu(QMainWindow& window, WritingStore& store, std::function<void()> quit) {
+    QMenu* file = window.menuBar()->addMenu(QObject::tr("&File"));
     add(file, QObject::tr("New Document"), QKeySequence(Qt::CTRL | Qt::Key_N),
         [&store] { store.newDocument(); });
     add(file, QObject::tr("Save"), QKeySequence(Qt::CTRL | Qt::Key_S),
@@ -36,6 +37,13 @@ void addFileMenu(QMenuBar& bar, WritingStore& store, std::function<void()> quit)
         [&store] { store.setIsSavePresented(true); });
     add(file, QObject::tr("Browse Files"), QKeySequence(Qt::CTRL | Qt::Key_O),
         [&store] { store.setIsLibraryPresented(true); });
+    add(file, QObject::tr("Search Your Writing…"), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_F),
+        [&window, &store] {
+            if (auto* view = qobject_cast<WritingView*>(window.centralWidget()))
+                view->presentLibrarySearch();
+            else
+                store.setIsLibraryPresented(true);
+        });
     file->addSeparator();
     add(file, QObject::tr("Export RTF…"), {}, [&store] { store.exportCurrent(); });
     add(file, QObject::tr("Show in Folder"), {}, [&store] { store.revealCurrentInFinder(); });
@@ -188,7 +196,7 @@ void installMenuCommands(QMainWindow& window, WritingStore& store, std::function
                          LoginItem* loginItem, std::function<void()> showProgress,
                          SpellChecker* spelling) {
     QMenuBar& bar = *window.menuBar();
-    addFileMenu(bar, store, std::move(quit));
+    addFileMenu(window, store, std::move(quit));
     addEditMenu(bar, spelling);
     addWriteMenu(bar, store, loginItem, std::move(showProgress));
     addViewMenu(window, store);

@@ -1,25 +1,29 @@
 #include "screens/library_view.h"
 
 #include "documents/document_names.h"
-#include "documents/storage_layout.h"
 #include "screens/glyphs.h"
+#include "screens/library_delegate.h"
+#include "screens/library_model.h"
+#include "search/search_index.h"
 #include "store/writing_store.h"
 
+#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QListWidget>
+#include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
-#include <QPainter>
 #include <QPointer>
 #include <QPushButton>
-#include <QRegularExpression>
+#include <QScrollBar>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QStackedWidget>
-#include <QStyledItemDelegate>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <utility>
@@ -27,10 +31,11 @@
 namespace inkwarden {
 namespace {
 
-constexpr int kUrlRole = Qt::UserRole;
 constexpr int kMargin = 24;
 constexpr int kSpacing = 16;
 constexpr int kButtonHeight = 32;
+// Long enough to skip the letters of a word typed fast, short enough not to be seen.
+constexpr int kSearchDelayMilliseconds = 60;
 
 QFont sizedFont(const QWidget* widget, int pixels, QFont::Weight weight) {
     QFont font = widget->font();
@@ -52,109 +57,19 @@ QColor destructiveRed(const QWidget* widget) {
     return dark ? QColor(0xFF, 0x45, 0x3A) : QColor(0xE0, 0x2B, 0x22);
 }
 
-// The locale's long date without the weekday and with short month names:
-// "Dec 5, 2026" in English, "5. Dez. 2026" in German.
-QString abbreviatedDate(const QDate& date, const QLocale& locale) {
-    static const QRegularExpression weekday(QStringLiteral(",?\\s*dddd,?\\s*"));
-    QString format = locale.dateFormat(QLocale::LongFormat);
-    format.remove(weekday);
-    format.replace(QStringLiteral("MMMM"), QStringLiteral("MMM"));
-    return locale.toString(date, format.trimmed());
+// The first marked words of a snippet: what the editor selects on opening.
+QString firstMatch(const QString& snippet) {
+    const qsizetype start = snippet.indexOf(LibraryModel::kMatchStart);
+    const qsizetype end = snippet.indexOf(LibraryModel::kMatchEnd, start + 1);
+    return start < 0 || end < 0 ? QString() : snippet.mid(start + 1, end - start - 1);
 }
-
-QString modifiedText(const QDateTime& moment) {
-    const QDateTime local = moment.toLocalTime();
-    const QLocale locale;
-    return QStringLiteral("%1, %2").arg(abbreviatedDate(local.date(), locale),
-                                        locale.toString(local.time(), QLocale::ShortFormat));
-}
-
-// One line of text, cut with an ellipsis when the row is too narrow for it.
-class ElidedLabel final : public QLabel {
-public:
-    using QLabel::QLabel;
-    QSize minimumSizeHint() const override { return {0, QLabel::minimumSizeHint().height()}; }
-
-protected:
-    void paintEvent(QPaintEvent*) override {
-        QPainter painter(this);
-        painter.setPen(palette().color(foregroundRole()));
-        painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter,
-                         fontMetrics().elidedText(text(), Qt::ElideRight, width()));
-    }
-};
-
-// A row of the list: glyph, title, time and, while selected, the trash button.
-class LibraryRow final : public QWidget {
-public:
-    LibraryRow(const WritingDocument& document, QWidget* parent)
-        : QWidget(parent) {
-        const QString path = document.url.toLocalFile();
-        const QString name = names::shownName(QFileInfo(path).completeBaseName());
-        auto* symbol = new QLabel(this);
-        symbol->setPixmap(glyphPixmap(this, QStringLiteral("document"), 18, secondaryColor(this)));
-        symbol->setFixedSize(18, 18);
-        auto* title = new ElidedLabel(storage::displayTitle(path, document.isDailyEntry), this);
-        title->setFont(sizedFont(this, 13, QFont::Medium));
-        title->setForegroundRole(QPalette::Text);
-        auto* modified = new ElidedLabel(modifiedText(document.modifiedAt), this);
-        modified->setFont(sizedFont(this, 11, QFont::Normal));
-        modified->setForegroundRole(QPalette::PlaceholderText);
-        m_trash = new QToolButton(this);
-        m_trash->setAutoRaise(true);
-        m_trash->setFixedSize(30, 30);
-        m_trash->setIconSize(QSize(15, 15));
-        m_trash->setIcon(glyph(QStringLiteral("trash"), destructiveRed(this)));
-        m_trash->setAccessibleName(LibraryView::tr("Delete %1").arg(name));
-        m_trash->setToolTip(m_trash->accessibleName());
-        m_trash->hide();
-
-        auto* texts = new QVBoxLayout;
-        texts->setSpacing(3);
-        texts->addWidget(title);
-        texts->addWidget(modified);
-        auto* layout = new QHBoxLayout(this);
-        layout->setContentsMargins(10, 9, 8, 9);
-        layout->setSpacing(12);
-        layout->addWidget(symbol);
-        layout->addLayout(texts, 1);
-        layout->addWidget(m_trash);
-        for (QLabel* label : {symbol, static_cast<QLabel*>(title), static_cast<QLabel*>(modified)})
-            label->setAttribute(Qt::WA_TransparentForMouseEvents);
-    }
-
-    QToolButton* trash() const { return m_trash; }
-
-private:
-    QToolButton* m_trash;
-};
-
-// Paints only the selected row's rounded fill; the row widget draws the rest.
-class SelectionFillDelegate final : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    void paint(QPainter* painter, const QStyleOptionViewItem& option,
-               const QModelIndex&) const override {
-        if (!(option.state & QStyle::State_Selected))
-            return;
-        QColor fill = option.palette.color(QPalette::Highlight);
-        const bool dark = option.palette.color(QPalette::Base).lightness() < 128;
-        fill.setAlphaF(dark ? 0.45f : 0.22f);
-        painter->save();
-        painter->setRenderHint(QPainter::Antialiasing);
-        painter->setPen(Qt::NoPen);
-        painter->setBrush(fill);
-        painter->drawRoundedRect(QRectF(option.rect).adjusted(0, 1, 0, -1), 6, 6);
-        painter->restore();
-    }
-};
 
 } // namespace
 
 LibraryView::LibraryView(WritingStore& store, QWidget* parent)
     : QDialog(parent)
-    , m_store(store) {
+    , m_store(store)
+    , m_model(new LibraryModel(this)) {
     setWindowTitle(tr("Your writing"));
     setWindowModality(Qt::WindowModal);
     setFixedSize(kWidth, kHeight);
@@ -178,6 +93,7 @@ LibraryView::LibraryView(WritingStore& store, QWidget* parent)
     layout->setContentsMargins(kMargin, kMargin, kMargin, kMargin);
     layout->setSpacing(kSpacing);
     layout->addWidget(buildHeader());
+    layout->addWidget(buildSearch());
     m_listOrEmpty = new QStackedWidget(this);
     m_listOrEmpty->addWidget(buildList());
     m_listOrEmpty->addWidget(buildEmptyState());
@@ -196,6 +112,37 @@ void LibraryView::setAskFunction(AskFunction ask) {
 
 void LibraryView::setRevealFunction(RevealFunction reveal) {
     m_revealFunction = std::move(reveal);
+}
+
+void LibraryView::setSearchIndex(SearchIndex* index) {
+    m_index = index;
+    m_search->parentWidget()->setVisible(index != nullptr);
+    if (!index)
+        return;
+    connect(index, &SearchIndex::resultsReady, this,
+            [this](const QString& typed, const QList<SearchIndex::Match>& found) {
+                if (typed != m_search->text().trimmed())
+                    return; // an answer to words since changed
+                QList<LibraryModel::Match> matches;
+                matches.reserve(found.size());
+                for (const SearchIndex::Match& match : found)
+                    matches.append({QUrl::fromLocalFile(match.path), match.snippet});
+                m_model->setMatches(std::move(matches));
+                // The best match starts selected, so Return opens it.
+                m_selection =
+                    m_model->rowCount() ? std::optional(m_model->document(0).url) : std::nullopt;
+                refresh();
+            });
+    connect(index, &SearchIndex::progressChanged, this, &LibraryView::showProgress);
+    showProgress(index->progress().first, index->progress().second);
+}
+
+void LibraryView::focusSearch() {
+    if (m_index) {
+        m_searchFirst = true;
+        m_search->setFocus();
+        m_search->selectAll();
+    }
 }
 
 QWidget* LibraryView::buildHeader() {
@@ -219,27 +166,80 @@ QWidget* LibraryView::buildHeader() {
     return header;
 }
 
+// Hidden until an index is given.
+QWidget* LibraryView::buildSearch() {
+    auto* box = new QWidget(this);
+    m_search = new QLineEdit(box);
+    m_search->setPlaceholderText(tr("Search your writing"));
+    m_search->setAccessibleName(m_search->placeholderText());
+    m_search->setClearButtonEnabled(true);
+    m_search->installEventFilter(this);
+    m_progress = new QLabel(box);
+    m_progress->setFont(sizedFont(this, 11, QFont::Normal));
+    m_progress->setForegroundRole(QPalette::PlaceholderText);
+    m_progress->hide();
+    m_searchDelay = new QTimer(this);
+    m_searchDelay->setSingleShot(true);
+    m_searchDelay->setInterval(kSearchDelayMilliseconds);
+    connect(m_searchDelay, &QTimer::timeout, this, &LibraryView::runSearch);
+    connect(m_search, &QLineEdit::textChanged, m_searchDelay, qOverload<>(&QTimer::start));
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, &LibraryView::focusSearch);
+
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(4);
+    layout->addWidget(m_search);
+    layout->addWidget(m_progress);
+    box->hide();
+    return box;
+}
+
 QWidget* LibraryView::buildList() {
-    m_list = new QListWidget(this);
+    m_list = new QListView(this);
+    m_list->setModel(m_model);
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
-    m_list->setItemDelegate(new SelectionFillDelegate(m_list));
+    m_list->setUniformItemSizes(false);
+    m_list->setItemDelegate(new LibraryDelegate(m_list));
     m_list->viewport()->setBackgroundRole(QPalette::Base);
+    m_list->setAccessibleName(tr("Documents"));
     m_list->installEventFilter(this);
-    connect(m_list, &QListWidget::itemSelectionChanged, this, [this] {
-        const QList<QListWidgetItem*> selected = m_list->selectedItems();
-        m_selection = selected.isEmpty() ? std::nullopt
-                                         : std::optional(selected.first()->data(kUrlRole).toUrl());
+    m_list->viewport()->installEventFilter(this);
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        const QModelIndexList selected = m_list->selectionModel()->selectedRows();
+        m_selection = selected.isEmpty()
+                          ? std::nullopt
+                          : std::optional(m_model->document(selected.first().row()).url);
         showSelection();
     });
     // Queued: opening may ask about unsaved writing, and the list must not be
     // rebuilt under the view's own double-click handler.
-    connect(m_list, &QListWidget::itemDoubleClicked, this, [this](QListWidgetItem* item) {
-        const QUrl url = item->data(kUrlRole).toUrl();
+    connect(m_list, &QListView::doubleClicked, this, [this](const QModelIndex& index) {
+        const QUrl url = index.data(LibraryModel::UrlRole).toUrl();
         QMetaObject::invokeMethod(
             this, [this, url] { openRow(url); }, Qt::QueuedConnection);
+    });
+    connect(m_list->verticalScrollBar(), &QScrollBar::valueChanged, this, &LibraryView::placeTrash);
+
+    // One trash button for the list, over the selected row: a real button, so
+    // it takes clicks, the keyboard and screen readers as any other does.
+    m_trash = new QToolButton(m_list->viewport());
+    m_trash->setAutoRaise(true);
+    m_trash->setFixedSize(LibraryDelegate::kTrashSize, LibraryDelegate::kTrashSize);
+    m_trash->setIconSize(QSize(15, 15));
+    m_trash->hide();
+    // Queued, so the alert never runs inside the button's own click.
+    connect(m_trash, &QToolButton::clicked, this, [this] {
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                if (const std::optional<WritingDocument> document = selectedDocument())
+                    askToDelete(*document);
+            },
+            Qt::QueuedConnection);
     });
     return m_list;
 }
@@ -249,10 +249,10 @@ QWidget* LibraryView::buildEmptyState() {
     empty->setObjectName(QStringLiteral("emptyState"));
     auto* symbol = m_emptySymbol = new QLabel(empty);
     symbol->setAlignment(Qt::AlignCenter);
-    auto* title = new QLabel(tr("No documents yet"), empty);
+    auto* title = m_emptyTitle = new QLabel(empty);
     title->setFont(sizedFont(this, 17, QFont::DemiBold));
     title->setForegroundRole(QPalette::Text);
-    auto* description = new QLabel(tr("Save a document to see it here."), empty);
+    auto* description = m_emptyDescription = new QLabel(empty);
     description->setFont(sizedFont(this, 13, QFont::Normal));
     description->setForegroundRole(QPalette::PlaceholderText);
 
@@ -311,9 +311,17 @@ void LibraryView::openSelected() {
 
 // A false answer leaves the sheet as it is: the leave question was cancelled,
 // or the store holds the reason in fileError for the writing screen to show.
+// A search result opens with its first match to be selected.
 void LibraryView::openRow(const QUrl& url) {
-    if (m_store.openDocument(url))
-        accept();
+    const int row = m_model->rowOf(url);
+    const QString match =
+        row < 0 ? QString()
+                : firstMatch(m_model->index(row).data(LibraryModel::SnippetRole).toString());
+    if (!m_store.openDocument(url))
+        return;
+    if (!match.isEmpty())
+        Q_EMIT openedAtMatch(match);
+    accept();
 }
 
 void LibraryView::revealSelected() {
@@ -399,26 +407,38 @@ void LibraryView::showEvent(QShowEvent* event) {
     m_store.refreshDocuments();
     m_selection = m_store.currentDocumentURL();
     refresh();
-    m_list->setFocus();
+    if (m_searchFirst && m_index)
+        m_search->setFocus();
+    else
+        m_list->setFocus();
 }
 
 // With nothing selected the list still has a current row (the first, once it
 // has the keyboard), unmarked. The first arrow key or Return then means that
 // row, as in file choosers: selected, not skipped; Return goes on to Open.
+// In the search field the arrow keys move through the results.
 bool LibraryView::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != m_list || event->type() != QEvent::KeyPress ||
-        !m_list->selectedItems().isEmpty())
+    if (watched == m_list->viewport() &&
+        (event->type() == QEvent::Resize || event->type() == QEvent::LayoutRequest))
+        QMetaObject::invokeMethod(this, &LibraryView::placeTrash, Qt::QueuedConnection);
+    if (event->type() != QEvent::KeyPress)
         return QDialog::eventFilter(watched, event);
-    QListWidgetItem* current = m_list->currentItem();
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (!current || static_cast<QKeyEvent*>(event)->modifiers() != Qt::NoModifier)
-        return QDialog::eventFilter(watched, event);
-    if (key == Qt::Key_Down || key == Qt::Key_Up) {
-        current->setSelected(true);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    const bool arrow = key->key() == Qt::Key_Down || key->key() == Qt::Key_Up;
+    if (watched == m_search && arrow && m_model->rowCount()) {
+        QCoreApplication::sendEvent(m_list, event);
         return true;
     }
-    if (key == Qt::Key_Return || key == Qt::Key_Enter)
-        current->setSelected(true);
+    const QModelIndex current = m_list->currentIndex();
+    if (watched != m_list || m_list->selectionModel()->hasSelection() || !current.isValid() ||
+        key->modifiers() != Qt::NoModifier)
+        return QDialog::eventFilter(watched, event);
+    if (arrow) {
+        m_list->selectionModel()->select(current, QItemSelectionModel::ClearAndSelect);
+        return true;
+    }
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)
+        m_list->selectionModel()->select(current, QItemSelectionModel::ClearAndSelect);
     return QDialog::eventFilter(watched, event);
 }
 
@@ -426,13 +446,13 @@ void LibraryView::changeEvent(QEvent* event) {
     QDialog::changeEvent(event);
     if (event->type() == QEvent::PaletteChange && m_list) {
         applyGlyphs();
-        m_shown.clear();
-        refresh();
+        m_list->viewport()->update();
     }
 }
 
 void LibraryView::applyGlyphs() {
     m_newDocument->setIcon(glyph(QStringLiteral("plus"), palette().color(QPalette::Text)));
+    m_trash->setIcon(glyph(QStringLiteral("trash"), destructiveRed(this)));
     m_emptySymbol->setPixmap(
         glyphPixmap(this, QStringLiteral("document"), 40, secondaryColor(this)));
 }
@@ -450,52 +470,71 @@ void LibraryView::scheduleRefresh() {
 }
 
 void LibraryView::refresh() {
-    if (m_store.documents() != m_shown || m_list->count() != m_shown.size())
-        rebuildRows();
-    m_listOrEmpty->setCurrentIndex(m_shown.isEmpty() ? 1 : 0);
+    m_model->setDocuments(m_store.documents());
+    const bool empty = m_model->rowCount() == 0;
+    m_listOrEmpty->setCurrentIndex(empty ? 1 : 0);
+    if (empty && m_model->isFiltered()) {
+        m_emptyTitle->setText(tr("No matches"));
+        m_emptyDescription->setText(
+            tr("No writing contains “%1”.").arg(m_search->text().trimmed()));
+    } else if (empty) {
+        m_emptyTitle->setText(tr("No documents yet"));
+        m_emptyDescription->setText(tr("Save a document to see it here."));
+    }
     showSelection();
 }
 
-void LibraryView::rebuildRows() {
-    m_shown = m_store.documents();
-    const QSignalBlocker blocker(m_list);
-    m_list->clear();
-    for (const WritingDocument& document : std::as_const(m_shown)) {
-        const QString title =
-            storage::displayTitle(document.url.toLocalFile(), document.isDailyEntry);
-        auto* item = new QListWidgetItem(title, m_list);
-        item->setData(kUrlRole, document.url);
-        auto* row = new LibraryRow(document, m_list);
-        item->setSizeHint(QSize(0, row->sizeHint().height()));
-        m_list->setItemWidget(item, row);
-        // Queued, so the alert never runs inside the button's own click.
-        connect(row->trash(), &QToolButton::clicked, this, [this, document] {
-            QMetaObject::invokeMethod(
-                this, [this, document] { askToDelete(document); }, Qt::QueuedConnection);
-        });
-    }
-}
-
 void LibraryView::showSelection() {
-    const QSignalBlocker blocker(m_list);
-    QListWidgetItem* selected = nullptr;
-    for (int row = 0; row < m_list->count(); ++row) {
-        QListWidgetItem* item = m_list->item(row);
-        const bool isSelected = m_selection && item->data(kUrlRole).toUrl() == *m_selection;
-        if (isSelected)
-            selected = item;
-        if (auto* widget = static_cast<LibraryRow*>(m_list->itemWidget(item)))
-            widget->trash()->setVisible(isSelected);
+    const int row = m_selection ? m_model->rowOf(*m_selection) : -1;
+    {
+        const QSignalBlocker blocker(m_list->selectionModel());
+        if (row >= 0) {
+            const QModelIndex index = m_model->index(row);
+            m_list->selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+            m_list->scrollTo(index);
+        } else {
+            m_list->selectionModel()->clearSelection();
+        }
     }
-    if (selected) {
-        m_list->setCurrentItem(selected);
-        m_list->scrollToItem(selected);
-    } else {
-        m_list->clearSelection();
-    }
+    m_list->viewport()->update();
+    placeTrash();
     const bool hasDocument = selectedDocument().has_value();
     m_open->setEnabled(hasDocument);
     m_showInFinder->setEnabled(hasDocument);
+}
+
+// Over the selected row's right end, named for its document; hidden otherwise.
+void LibraryView::placeTrash() {
+    const QModelIndexList selected = m_list->selectionModel()->selectedRows();
+    if (selected.isEmpty()) {
+        m_trash->hide();
+        return;
+    }
+    const QRect row = m_list->visualRect(selected.first());
+    m_trash->move(row.right() - LibraryDelegate::kRightMargin - m_trash->width() + 1,
+                  row.center().y() - m_trash->height() / 2 + 1);
+    m_trash->setAccessibleName(
+        tr("Delete %1").arg(selected.first().data(LibraryModel::NameRole).toString()));
+    m_trash->setToolTip(m_trash->accessibleName());
+    m_trash->show();
+}
+
+void LibraryView::runSearch() {
+    const QString typed = m_search->text().trimmed();
+    if (typed.isEmpty() || !m_index) {
+        m_model->setMatches(std::nullopt);
+        refresh();
+        return;
+    }
+    m_index->search(typed);
+}
+
+// "Indexing… (1,204 of 3,650)" while documents are still being read; what is
+// indexed so far is searched meanwhile.
+void LibraryView::showProgress(int done, int total) {
+    m_progress->setVisible(done < total);
+    m_progress->setText(
+        tr("Indexing… (%1 of %2)").arg(QLocale().toString(done), QLocale().toString(total)));
 }
 
 } // namespace inkwarden

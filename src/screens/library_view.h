@@ -10,14 +10,18 @@
 
 class QAbstractButton;
 class QLabel;
-class QListWidget;
+class QLineEdit;
+class QListView;
 class QMessageBox;
 class QPushButton;
 class QStackedWidget;
+class QTimer;
 class QToolButton;
 
 namespace inkwarden {
 
+class LibraryModel;
+class SearchIndex;
 class WritingStore;
 
 // The library sheet over the writer window: every stored document, newest
@@ -39,6 +43,11 @@ public:
 
     LibraryView(WritingStore& store, QWidget* parent);
 
+    // With an index the sheet offers "Search your writing"; without, it lists only.
+    void setSearchIndex(SearchIndex* index);
+    void focusSearch();
+    LibraryModel& model() const { return *m_model; }
+
     void setAskFunction(AskFunction ask);
     void setRevealFunction(RevealFunction reveal);
 
@@ -52,6 +61,10 @@ public:
     void startNewDocument();
     void askToDelete(const WritingDocument& document);
 
+Q_SIGNALS:
+    // A search result was opened; `words` is its first match, to be selected.
+    void openedAtMatch(const QString& words);
+
 protected:
     void showEvent(QShowEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -59,14 +72,17 @@ protected:
 
 private:
     QWidget* buildHeader();
+    QWidget* buildSearch();
     QWidget* buildList();
     QWidget* buildEmptyState();
     QWidget* buildButtons();
     void applyGlyphs();
     void scheduleRefresh();
     void refresh();
-    void rebuildRows();
     void showSelection();
+    void placeTrash();
+    void runSearch();
+    void showProgress(int done, int total);
     void openRow(const QUrl& url);
     void runDeleteAlerts();
     QMessageBox* buildDeleteAlert(QAbstractButton** confirm);
@@ -76,13 +92,21 @@ private:
     AskFunction m_ask;
     RevealFunction m_revealFunction;
     bool m_refreshQueued = false;
+    bool m_searchFirst = false; // the search field, not the list, takes the keys on showing
     std::optional<QUrl> m_selection;
     std::optional<WritingDocument> m_deleteCandidate;
     std::optional<QString> m_deletionError;
-    QList<WritingDocument> m_shown;
+    SearchIndex* m_index = nullptr;
+    LibraryModel* m_model = nullptr;
     QToolButton* m_newDocument = nullptr;
+    QLineEdit* m_search = nullptr;
+    QLabel* m_progress = nullptr;
+    QTimer* m_searchDelay = nullptr;
     QLabel* m_emptySymbol = nullptr;
-    QListWidget* m_list = nullptr;
+    QLabel* m_emptyTitle = nullptr;
+    QLabel* m_emptyDescription = nullptr;
+    QListView* m_list = nullptr;
+    QToolButton* m_trash = nullptr;
     QStackedWidget* m_listOrEmpty = nullptr;
     QPushButton* m_showInFinder = nullptr;
     QPushButton* m_open = nullptr;

@@ -335,10 +335,26 @@ void WritingView::refresh() {
     refreshSaveToolTip();
     refreshWordCount();
     replaceEditorIfNeeded();
+    selectMatch();
     m_editor->textView().setZoom(m_store.textZoom());
     refreshHighlightControls();
     refreshNoticeBar();
     presentSheetsAndAlerts();
+}
+
+void WritingView::presentLibrarySearch() {
+    m_focusLibrarySearch = true;
+    m_store.setIsLibraryPresented(true);
+}
+
+// The first place the words occur, in any case; the editor scrolls to it.
+void WritingView::selectMatch() {
+    if (m_matchToSelect.isEmpty())
+        return;
+    PlaceholderTextView& text = m_editor->textView();
+    text.moveCursor(QTextCursor::Start);
+    text.find(std::exchange(m_matchToSelect, QString()));
+    text.ensureCursorVisible();
 }
 
 void WritingView::refreshFontChooser() {
@@ -435,6 +451,13 @@ void WritingView::presentSheetsAndAlerts() {
     if (m_store.isLibraryPresented() && !m_library) {
         auto* library = new LibraryView(m_store, window());
         library->setRevealFunction([this](const QUrl& url) { m_store.revealDocument(url); });
+        library->setSearchIndex(m_searchIndex);
+        if (std::exchange(m_focusLibrarySearch, false))
+            library->focusSearch();
+        connect(library, &LibraryView::openedAtMatch, this, [this](const QString& words) {
+            m_matchToSelect = words;
+            scheduleRefresh();
+        });
         m_library = library;
         m_library->setAttribute(Qt::WA_DeleteOnClose);
         m_library->open();

@@ -18,6 +18,7 @@ class QToolButton;
 namespace inkwarden {
 
 class HighlightPickerPopup;
+class SearchIndex;
 class SpellChecker;
 class WritingStore;
 
@@ -54,6 +55,11 @@ public:
     // highlights at once.
     void chooseHighlight(const QString& name);
 
+    // The index the library searches; none hides its search field.
+    void setSearchIndex(SearchIndex* index) { m_searchIndex = index; }
+    // Opens the library with its search field taking the keys.
+    void presentLibrarySearch();
+
 protected:
     void resizeEvent(QResizeEvent* event) override;
     void changeEvent(QEvent* event) override;
@@ -75,6 +81,7 @@ private:
     void refreshWordCount();
     void replaceEditorIfNeeded();
     void presentSheetsAndAlerts();
+    void selectMatch();
     void setCompact(bool compact);
     void tintSymbols();
 
@@ -105,6 +112,9 @@ private:
     QPointer<RichTextEditor> m_editor;
     QUuid m_editorRevision;
     QPointer<QDialog> m_library;
+    SearchIndex* m_searchIndex = nullptr;
+    bool m_focusLibrarySearch = false;
+    QString m_matchToSelect; // a search result's words, selected once its document is shown
     QPointer<QDialog> m_saveSheet;
     QPointer<QMessageBox> m_fileErrorAlert;
 };

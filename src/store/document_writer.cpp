@@ -3,6 +3,7 @@
 #include "documents/document_names.h"
 #include "documents/storage_layout.h"
 #include "record/word_count.h"
+#include "store/document_index.h"
 
 #include <QFileInfo>
 #include <exception>
@@ -39,6 +40,11 @@ quint64 DocumentWriter::write(const QString& path, const RichText& content,
     return ticket;
 }
 
+void DocumentWriter::setIndex(DocumentIndex* index) {
+    const std::lock_guard lock(m_mutex);
+    m_index = index;
+}
+
 std::optional<DocumentWriter::Result> DocumentWriter::waitUntilIdle() {
     std::unique_lock lock(m_mutex);
     m_idle.wait(lock, [this] { return m_jobs.empty() && !m_running; });
@@ -54,6 +60,7 @@ void DocumentWriter::run() {
         Job job = std::move(m_jobs.front());
         m_jobs.pop_front();
         m_running = true;
+        DocumentIndex* index = m_index;
         lock.unlock();
 
         Result result{job.ticket, job.path, std::nullopt, {}};
@@ -63,6 +70,9 @@ void DocumentWriter::run() {
                 storage::writeDocumentGuarded(job.path, job.content, job.asked);
             result.error = std::move(written.error);
             result.copy = std::move(written.copy);
+            if (index && !result.error)
+                index->documentWritten(result.copy.isEmpty() ? job.path : result.copy,
+                                       job.content.text());
         } catch (const std::exception&) {
             // Out of memory while encoding: reported like any failed save, so
             // the text stays in the editor and the person is told.

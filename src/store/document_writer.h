@@ -13,6 +13,8 @@
 
 namespace inkwarden {
 
+class DocumentIndex;
+
 // Encodes and writes documents on a thread of its own, so a keystroke in a
 // long document never waits for the RTF encoder or the disk. Writes run in
 // the order asked; a request for a file that already has one waiting replaces
@@ -38,6 +40,8 @@ public:
     // Queues the write and answers its ticket; tickets only grow. `asked`
     // names a conflict copy, should one be needed (see writeDocumentGuarded).
     quint64 write(const QString& path, const RichText& content, const QDateTime& asked);
+    // Told of each document written, with its text; none by default.
+    void setIndex(DocumentIndex* index);
     // Blocks until nothing is queued or running, then answers the result of
     // the last write made, if any.
     std::optional<Result> waitUntilIdle();
@@ -60,6 +64,7 @@ private:
     quint64 m_nextTicket = 0;
     bool m_running = false;
     bool m_stopping = false;
+    DocumentIndex* m_index = nullptr;
     std::thread m_thread; // last: started once everything above exists
 };
 

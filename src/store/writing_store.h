@@ -19,6 +19,7 @@ class QTimer;
 namespace inkwarden {
 
 class Clock;
+class DocumentIndex;
 class DocumentPrompts;
 class FileViewer;
 class FocusControl;
@@ -126,6 +127,8 @@ public:
     // Until the application installs them, leaving unsaved writing is refused
     // and exporting does nothing.
     void setPrompts(DocumentPrompts* prompts) { m_prompts = prompts; }
+    // Told of every document written or deleted from now on (the search index).
+    void setDocumentIndex(DocumentIndex* index);
 
     // The current document.
     QUrl entryURL() const;
@@ -201,6 +204,7 @@ private:
     FocusControl& m_focus;
     FileViewer* m_fileViewer = nullptr;
     DocumentPrompts* m_prompts = nullptr;
+    DocumentIndex* m_index = nullptr;
 
     bool m_isSessionActive = false;
     qint64 m_remainingSeconds = 0;

@@ -6,6 +6,7 @@
 #include "record/word_count.h"
 #include "store/clock.h"
 #include "store/daily_schedule.h"
+#include "store/document_index.h"
 #include "store/store_services.h"
 #include "store/writing_store.h"
 
@@ -61,7 +62,15 @@ void WritingStore::saveEntry(const RichText& content) {
     }
     setWordCount(countWords(content.text()), true);
     storage::GuardedWrite written = storage::writeDocumentGuarded(path, content, m_clock.now());
+    if (m_index && !written.error)
+        m_index->documentWritten(written.copy.isEmpty() ? path : written.copy, content.text());
     takeWriteOutcome(path, written.error, written.copy);
+}
+
+void WritingStore::setDocumentIndex(DocumentIndex* index) {
+    m_index = index;
+    if (m_writer)
+        m_writer->setIndex(index);
 }
 
 void WritingStore::setWritesInBackground(bool background) {
@@ -78,6 +87,7 @@ void WritingStore::setWritesInBackground(bool background) {
         QMetaObject::invokeMethod(
             this, [this, result] { takeWriteResult(result); }, Qt::QueuedConnection);
     });
+    m_writer->setIndex(m_index);
 }
 
 void WritingStore::finishWrites() {

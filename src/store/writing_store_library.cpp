@@ -5,6 +5,7 @@
 #include "documents/atomic_file.h"
 #include "documents/document_names.h"
 #include "documents/storage_layout.h"
+#include "store/document_index.h"
 #include "store/store_services.h"
 #include "store/writing_store.h"
 
@@ -56,6 +57,8 @@ bool WritingStore::saveToLibrary(const QString& name) {
         setFileError(error);
         return false;
     }
+    if (m_index)
+        m_index->documentWritten(path, m_currentContent.text());
     const bool wasUntitled = !m_currentDocumentURL;
     publish(m_currentDocumentURL, std::optional<QUrl>(QUrl::fromLocalFile(path)));
     publish(m_hasUnsavedChanges, false);
@@ -100,6 +103,8 @@ bool WritingStore::deleteDocument(const WritingDocument& document) {
                               QString::fromLocal8Bit(std::strerror(errno))));
         return false;
     }
+    if (m_index)
+        m_index->documentRemoved(target);
     if (m_currentDocumentURL &&
         storage::normalizedPath(m_currentDocumentURL->toLocalFile()) == target)
         switchDocument(std::nullopt, RichText());

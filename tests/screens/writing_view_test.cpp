@@ -4,21 +4,24 @@
 #include "screens/daily_session_menu.h"
 #include "screens/glyphs.h"
 #include "screens/highlight_picker_popup.h"
+#include "screens/library_model.h"
 #include "screens/library_view.h"
 #include "screens/readable_palette.h"
 #include "screens/save_document_view.h"
 #include "screens/toolbar_hover.h"
 #include "screens/writing_view.h"
+#include "search/search_index.h"
 #include "store/settings_keys.h"
 #include "store/store_harness.h"
 #include "support/rich_text_printer.h"
 #include "support/scoped_file_size_limit.h"
+#include "support/wait.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -94,7 +97,10 @@ protected:
         settle();
         return *window.findChild<LibraryView*>();
     }
-    QListWidget& list() { return *library().findChild<QListWidget*>(); }
+    QListView& list() { return *library().findChild<QListView*>(); }
+    int rows() { return list().model()->rowCount(); }
+    QModelIndex row(int at) { return list().model()->index(at, 0); }
+    QPoint middleOf(int at) { return list().visualRect(row(at)).center(); }
     QToolButton* trash(const QString& name) {
         return find<QToolButton>(&library(), u"Delete "_s + name);
     }
@@ -260,23 +266,32 @@ TEST_F(ScreensTest, ZoomShowsTheTextLargerWithoutChangingIt) {
 // the default; a double-click opens a row.
 TEST_F(ScreensTest, LibraryListsOpensRevealsAndDeletes) {
     const QUrl plan = write(u"Plan"_s, 4), notes = write(u"Notes"_s, 5);
-    ASSERT_EQ(list().count(), 2);
-    EXPECT_EQ(list().item(0)->text(), u"Notes"_s);
-    for (int row = 0; row < 2; ++row)
-        EXPECT_FALSE(list().itemWidget(list().item(row))->findChild<QLabel*>()->pixmap().isNull());
+    ASSERT_EQ(rows(), 2);
+    EXPECT_EQ(row(0).data().toString(), u"Notes"_s);
+    const QImage painted = list().viewport()->grab().toImage();
+    const QColor base = list().viewport()->palette().color(QPalette::Base);
+    for (int at = 0; at < 2; ++at) { // the document symbol at the row's left
+        int inked = 0;
+        const QRect symbol(12, middleOf(at).y() - 8, 16, 16);
+        for (int x = symbol.left(); x <= symbol.right(); ++x)
+            for (int y = symbol.top(); y <= symbol.bottom(); ++y)
+                inked += painted.pixelColor(x, y) != base;
+        EXPECT_GT(inked, 20) << at;
+    }
     EXPECT_FALSE(find(&library(), u"Open"_s)->isEnabled()) << "the untitled document is open";
-    list().setCurrentRow(0, QItemSelectionModel::NoUpdate);
+    list().selectionModel()->setCurrentIndex(row(0), QItemSelectionModel::NoUpdate);
     QTest::keyClick(&list(), Qt::Key_Down);
-    EXPECT_EQ(list().selectedItems().value(0), list().item(0)) << "not the second row";
+    EXPECT_EQ(list().selectionModel()->selectedRows(), QModelIndexList{row(0)})
+        << "not the second row";
     library().close();
-    list().setCurrentRow(1, QItemSelectionModel::NoUpdate);
+    list().selectionModel()->setCurrentIndex(row(1), QItemSelectionModel::NoUpdate);
     QTest::keyClick(&list(), Qt::Key_Return);
     settle();
     ASSERT_EQ(h.store->currentDocumentURL(), plan) << "Return opens the current row";
     EXPECT_FALSE(h.store->isLibraryPresented());
     EXPECT_EQ(library().selection(), plan);
     EXPECT_EQ(trash(u"Plan"_s)->toolTip(), u"Delete Plan"_s);
-    list().setCurrentRow(0);
+    list().setCurrentIndex(row(0));
     EXPECT_FALSE(trash(u"Plan"_s));
     QList<QUrl> revealed;
     library().setRevealFunction([&](const QUrl& url) { revealed.append(url); });
@@ -291,7 +306,7 @@ TEST_F(ScreensTest, LibraryListsOpensRevealsAndDeletes) {
                 return button;
         return static_cast<QAbstractButton*>(nullptr);
     });
-    list().setCurrentRow(1);
+    list().setCurrentIndex(row(1));
     for (const bool kept : {true, false}) {
         QTest::mouseClick(trash(u"Plan"_s), Qt::LeftButton);
         settle();
@@ -300,10 +315,33 @@ TEST_F(ScreensTest, LibraryListsOpensRevealsAndDeletes) {
     EXPECT_TRUE(asked.value(0).startsWith(u"\u201CPlan\u201D will be deleted permanently"_s));
     EXPECT_TRUE(asked.value(0).endsWith(u" | Cancel"_s));
     EXPECT_FALSE(h.store->currentDocumentURL()) << "the open document gave way to an empty one";
-    QTest::mouseClick(list().itemWidget(list().item(0)), Qt::LeftButton);
-    QTest::mouseDClick(list().itemWidget(list().item(0)), Qt::LeftButton);
+    QTest::mouseClick(list().viewport(), Qt::LeftButton, {}, middleOf(0));
+    QTest::mouseDClick(list().viewport(), Qt::LeftButton, {}, middleOf(0));
     settle();
     EXPECT_EQ(h.store->currentDocumentURL(), notes);
+}
+
+// Typed into the search field, a word narrows the list to the documents
+// holding it, each with its snippet; Return opens the best one with the
+// word, as written there, selected in the editor.
+TEST_F(ScreensTest, SearchingOpensTheMatchSelected) {
+    write(u"Plan"_s, 4, writing(u"Seeds to buy. Then the Garden, and more."_s));
+    write(u"Notes"_s, 5);
+    SearchIndex index(SearchIndex::defaultPath());
+    index.catchUp();
+    index.waitUntilIdle();
+    view->setSearchIndex(&index);
+    view->presentLibrarySearch();
+    auto* field = find<QLineEdit>(&library(), u"Search your writing"_s);
+    ASSERT_TRUE(field && field->hasFocus());
+    QTest::keyClicks(field, u"gard"_s);
+    ASSERT_TRUE(testing::waitUntil([&] { return rows() == 1; }));
+    EXPECT_TRUE(row(0).data(LibraryModel::SnippetRole).toString().contains(u"\x01Garden\x02"_s));
+    QTest::keyClick(field, Qt::Key_Return);
+    settle();
+    EXPECT_EQ(h.store->currentDocumentURL()->fileName(), u"Plan.rtf"_s);
+    EXPECT_EQ(text().textCursor().selectedText(), u"Garden"_s);
+    EXPECT_EQ(text().textCursor().selectionStart(), 23);
 }
 
 // A name is shown on one line and cannot turn the text around it; one that
@@ -313,13 +351,13 @@ TEST_F(ScreensTest, OddFileNamesShowOnOneLineAndOpenSaveAndDelete) {
     write(u"\u202Efdp\u2069\nnext"_s, 4);
     const QByteArray raw = QFile::encodeName(storage::documentsFolder()) + "/Caf\xe9 \x93q\x94.rtf";
     std::ofstream(raw.constData()) << "{\\rtf1 Menu}";
-    ASSERT_EQ(list().count(), 2);
-    QMap<QString, QListWidgetItem*> rows;
-    for (int row = 0; row < 2; ++row)
-        rows.insert(list().item(row)->text(), list().item(row));
+    ASSERT_EQ(rows(), 2);
+    QMap<QString, int> shown;
+    for (int at = 0; at < 2; ++at)
+        shown.insert(row(at).data().toString(), at);
     const QString latin = u"Caf\u00E9 \u201Cq\u201D"_s;
-    EXPECT_EQ(rows.keys(), (QStringList{latin, u"\u2068\u202Efdp\u23CEnext\u2069"_s}));
-    list().setCurrentItem(rows.value(latin));
+    EXPECT_EQ(shown.keys(), (QStringList{latin, u"\u2068\u202Efdp\u23CEnext\u2069"_s}));
+    list().setCurrentIndex(row(shown.value(latin)));
     find(&library(), u"Open"_s)->click();
     settle();
     ASSERT_EQ(text().toPlainText(), u"Menu"_s);
@@ -333,7 +371,7 @@ TEST_F(ScreensTest, OddFileNamesShowOnOneLineAndOpenSaveAndDelete) {
     });
     QTest::mouseClick(trash(latin), Qt::LeftButton);
     settle();
-    EXPECT_TRUE(!std::ifstream(raw.constData()) && list().count() == 1);
+    EXPECT_TRUE(!std::ifstream(raw.constData()) && rows() == 1);
 }
 
 // The save sheet proposes the first line, cannot save a blank name from its
