@@ -1,5 +1,6 @@
 #include "record/record_database.h"
 
+#include "documents/atomic_file.h"
 #include "documents/storage_layout.h"
 #include "record/word_count.h"
 
@@ -64,8 +65,9 @@ bool RecordDatabase::openFile() {
     close();
     m_failed = false;
     const QFileInfo file(m_path);
-    if (!QDir().mkpath(file.path())) {
-        m_error = QStringLiteral("Couldn’t create the folder “%1”.").arg(file.path());
+    // Our folder like the writing's: created 0700, as the record tells of every day written.
+    if (const std::optional<QString> error = ensurePrivateFolder(file.path())) {
+        m_error = *error;
         return false;
     }
     // Created empty (a valid empty database) and private before SQLite opens

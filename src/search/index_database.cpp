@@ -1,5 +1,7 @@
 #include "search/index_database.h"
 
+#include "documents/atomic_file.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -41,10 +43,8 @@ IndexDatabase::~IndexDatabase() {
 // The index holds every word of the writing: private like the documents.
 bool IndexDatabase::open() {
     const QString folder = QFileInfo(m_path).path();
-    if (m_path.isEmpty() || !QDir().mkpath(folder))
+    if (m_path.isEmpty() || ensurePrivateFolder(folder))
         return false;
-    QFile::setPermissions(folder,
-                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     if (openFile())
         return m_open = true;
     // Damaged, or written by another version: it holds nothing that the
