@@ -45,6 +45,7 @@ namespace {
 constexpr QSize kDefaultWindowSize(952, 780);
 constexpr QSize kMinimumWindowSize(700, 560);
 constexpr int kCatchUpDelayMilliseconds = 1500;
+constexpr int kSpellingLoadDelayMilliseconds = 300;
 
 // Timers that outlive the program start it again and again: only for an installed one.
 std::unique_ptr<SystemdReminderTimers> systemTimers(const QDBusConnection& bus) {
@@ -141,7 +142,10 @@ QMainWindow& InkwardenApp::writerWindow() {
         if (!m_spelling) {
             m_spelling =
                 std::make_unique<SpellChecker>(*m_settings, std::make_unique<EnchantBackend>());
-            m_spelling->loadInBackground();
+            // Loading a dictionary takes a core for a tenth of a second:
+            // not while the window is first drawn.
+            QTimer::singleShot(kSpellingLoadDelayMilliseconds, m_spelling.get(),
+                               &SpellChecker::loadInBackground);
         }
         auto* view = new WritingView(model, nullptr, m_spelling.get());
         view->setSearchIndex(m_searchIndex.get());

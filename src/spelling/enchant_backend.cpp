@@ -4,8 +4,7 @@
 
 namespace inkwarden {
 
-EnchantBackend::EnchantBackend()
-    : m_broker(enchant_broker_init()) {}
+EnchantBackend::EnchantBackend() = default;
 
 EnchantBackend::~EnchantBackend() {
     if (m_dictionary)
@@ -14,9 +13,20 @@ EnchantBackend::~EnchantBackend() {
         enchant_broker_free(m_broker);
 }
 
+// Started by the first question rather than at construction: starting
+// loads every provider Enchant has, which the loader thread does, so the
+// window never waits for it.
+str_enchant_broker* EnchantBackend::broker() {
+    if (!m_broker && !m_brokerFailed) {
+        m_broker = enchant_broker_init();
+        m_brokerFailed = m_broker == nullptr;
+    }
+    return m_broker;
+}
+
 QStringList EnchantBackend::languages() {
     QStringList tags;
-    if (!m_broker)
+    if (!broker())
         return tags;
     enchant_broker_list_dicts(
         m_broker,
@@ -31,7 +41,7 @@ QStringList EnchantBackend::languages() {
 }
 
 bool EnchantBackend::setLanguage(const QString& tag) {
-    if (!m_broker)
+    if (!broker())
         return false;
     EnchantDict* dictionary = enchant_broker_request_dict(m_broker, tag.toUtf8().constData());
     if (!dictionary)

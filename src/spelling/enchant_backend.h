@@ -10,7 +10,7 @@ namespace inkwarden {
 // The desktop's dictionaries through Enchant 2: Hunspell's and whatever
 // else it finds, and its personal word lists (in $XDG_CONFIG_HOME/enchant,
 // shared with other programs). A broker that fails to start leaves it
-// without languages. Main thread: Enchant is not thread-safe.
+// without languages. One thread at a time: Enchant is not thread-safe.
 class EnchantBackend final : public SpellingBackend {
 public:
     EnchantBackend();
@@ -25,7 +25,10 @@ public:
     void addToPersonalList(const QString& word) override;
 
 private:
+    str_enchant_broker* broker();
+
     str_enchant_broker* m_broker = nullptr;
+    bool m_brokerFailed = false;
     str_enchant_dict* m_dictionary = nullptr;
 };
 
