@@ -107,6 +107,13 @@ bool IndexDatabase::commit() {
     return m_open && m_database.commit();
 }
 
+void IndexDatabase::releaseMemory() {
+    if (!m_open)
+        return;
+    QSqlQuery query(m_database);
+    query.exec(QStringLiteral("PRAGMA shrink_memory"));
+}
+
 void IndexDatabase::replace(const QString& path, const Stamp& stamp, const QString& title,
                             const QString& text) {
     remove(path);

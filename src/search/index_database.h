@@ -40,6 +40,8 @@ public:
     void replace(const QString& path, const Stamp& stamp, const QString& title,
                  const QString& text);
     void remove(const QString& path);
+    // Gives back the page cache and what writing left allocated; for idle time.
+    void releaseMemory();
 
     // The best `limit` of the first `considered` documents that match, best
     // first; `query` in FTS5's syntax. Ranking every match of a short prefix

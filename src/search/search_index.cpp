@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <malloc.h>
 
 namespace inkwarden {
 namespace {
@@ -150,15 +151,26 @@ void SearchIndex::run() {
             lock.unlock();
             applyChanges(database, std::move(due));
             lock.lock();
+            m_wroteSinceIdle = true;
         } else if (m_stopping) {
             break;
         } else if (std::exchange(m_catchUpAsked, false)) {
             lock.unlock();
             planCatchUp(database);
             lock.lock();
+            m_wroteSinceIdle = true;
         } else if (!m_toRead.empty()) {
             readSome(database, lock);
         } else {
+            if (std::exchange(m_wroteSinceIdle, false)) {
+                lock.unlock();
+                database.releaseMemory();
+                // The thread's own allocations (decoded documents, FTS5's
+                // pending lists) go back to the system, not just to malloc.
+                ::malloc_trim(0);
+                lock.lock();
+                continue;
+            }
             m_busy = false;
             m_idle.notify_all();
             // Woken by any request; the loop looks again at what is due.

@@ -87,6 +87,7 @@ private:
     bool m_catchUpAsked = false;
     bool m_flushAsked = false;
     bool m_busy = false;
+    bool m_wroteSinceIdle = false; // the index thread's own
     bool m_stopping = false;
     std::atomic<int> m_done = 0;
     std::atomic<int> m_total = 0;
