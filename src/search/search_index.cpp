@@ -9,12 +9,16 @@
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <malloc.h>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace inkwarden {
 namespace {
 
 // Files read per transaction while catching up: a search waits for one batch at most.
 constexpr int kReadBatch = 20;
+// Under contention the index gets about a tenth of what the typing gets.
+constexpr int kBackgroundNiceness = 10;
 // Larger files are indexed by name only; they cannot be opened either.
 constexpr qint64 kLargestIndexedFile = 256LL * 1024 * 1024;
 
@@ -89,6 +93,7 @@ void SearchIndex::documentWritten(const QString& path, const QString& text) {
         const Clock::time_point due =
             waiting != m_changes.cend() ? waiting->due : Clock::now() + kSaveDelay;
         m_changes.insert(path, Change{text, due});
+        m_lastWrite = Clock::now();
     }
     m_wake.notify_one();
 }
@@ -116,6 +121,10 @@ bool SearchIndex::hasWorkLocked() const {
 // Searches first, then the store's changes that are due, then catching up,
 // one batch at a time so a search never waits long.
 void SearchIndex::run() {
+    // Linux keeps a nice value per thread: reading years of writing yields the
+    // cores to typing and drawing. Not idle-only: a search must still be
+    // answered while another program keeps every core busy.
+    ::setpriority(PRIO_PROCESS, ::gettid(), kBackgroundNiceness);
     IndexDatabase database(m_databasePath);
     database.open();
     std::unique_lock lock(m_mutex);
@@ -160,7 +169,13 @@ void SearchIndex::run() {
             lock.lock();
             m_wroteSinceIdle = true;
         } else if (!m_toRead.empty()) {
-            readSome(database, lock);
+            // Catching up waits while the writing is being saved: the one
+            // who types needs the cores more than the one who may search.
+            const Clock::time_point resume = m_lastWrite + kYieldToWriting;
+            if (!m_flushAsked && now < resume)
+                m_wake.wait_until(lock, next ? std::min(*next, resume) : resume);
+            else
+                readSome(database, lock);
         } else {
             if (std::exchange(m_wroteSinceIdle, false)) {
                 lock.unlock();

@@ -34,6 +34,8 @@ public:
     // Typing saves a document every few keystrokes; its row is replaced with
     // the newest text at most this often.
     static constexpr std::chrono::milliseconds kSaveDelay{3000};
+    // How long after the last save files are read again while catching up.
+    static constexpr std::chrono::milliseconds kYieldToWriting{1000};
     // A search shows the best kMostResults of the first kRanked documents that match.
     static constexpr int kMostResults = 100;
     static constexpr int kRanked = 300;
@@ -88,6 +90,7 @@ private:
     bool m_flushAsked = false;
     bool m_busy = false;
     bool m_wroteSinceIdle = false; // the index thread's own
+    Clock::time_point m_lastWrite;
     bool m_stopping = false;
     std::atomic<int> m_done = 0;
     std::atomic<int> m_total = 0;

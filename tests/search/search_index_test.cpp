@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSignalSpy>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace inkwarden {
@@ -132,6 +133,18 @@ TEST_F(SearchTest, CatchesUpWithTheFoldersAndRebuildsALostIndex) {
         EXPECT_EQ(index->progress(), std::pair(1, 1));
         index.reset();
     }
+}
+
+// Catching up reads nothing while the writing is being saved, and goes on by
+// itself once the saves stop.
+TEST_F(SearchTest, CatchingUpWaitsWhileWritingIsSaved) {
+    const QString path = put(u"Letters"_s, u"letters kept"_s);
+    SearchIndex index(SearchIndex::defaultPath());
+    index.documentWritten(path, u"letters kept"_s);
+    index.catchUp();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return index.progress().second == 1; }, 5000));
+    EXPECT_EQ(index.progress().first, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return index.progress() == std::pair(1, 1); }, 5000));
 }
 
 // The store's writes, in the foreground and on the writer's thread, replace
