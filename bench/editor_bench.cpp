@@ -13,13 +13,18 @@
 // keystrokeSpelling and openSpelling: the same in English prose, with spell
 // checking off (second argument 0) and on (1), Hunspell's en_US through
 // Enchant, in the same run.
+//
+// keystrokeIndexing: keystroke/100000 while the search index is built from
+// nothing over 8,000 other documents beside it, and takes the saves.
 
 #include "bench_support.h"
 #include "documents/storage_layout.h"
 #include "editor/editor_spelling.h"
 #include "editor/placeholder_text_view.h"
 #include "editor/rich_text_editor.h"
+#include "library_sample.h"
 #include "screens/writing_view.h"
+#include "search/search_index.h"
 #include "spelling/enchant_backend.h"
 #include "spelling/spell_checker.h"
 #include "spelling/spelling_highlighter.h"
@@ -47,6 +52,8 @@ using bench::sampleWriting;
 
 constexpr double kFrameMilliseconds = 16.7;
 constexpr double kOpenBudgetMilliseconds = 150;
+// Enough that building their index outlasts the typing.
+constexpr int kIndexedDocuments = 8'000;
 
 double percentile(std::vector<double> samples, double fraction) {
     std::sort(samples.begin(), samples.end());
@@ -104,12 +111,22 @@ std::unique_ptr<SpellChecker> englishChecker(SettingsStore& settings, bool on) {
 // Types into the writing screen at the end of the document. Each sample ends
 // when the change is drawn, the save handed to the writer thread beside it;
 // or, with `untilOnDisk`, once the text is durably in the file. With
-// `spelling` the text is prose, checked or not, and the keys type words.
-void typeAtTheEnd(benchmark::State& state, bool untilOnDisk, bool spelling = false) {
+// `spelling` the text is prose, checked or not, and the keys type words;
+// with `indexing` the search index is being built all the while.
+void typeAtTheEnd(benchmark::State& state, bool untilOnDisk, bool spelling = false,
+                  bool indexing = false) {
     LibraryFixture fixture(int(state.range(0)), spelling);
     if (fixture.document.isEmpty())
         return state.SkipWithError("cannot create the document");
     const auto checker = spelling ? englishChecker(fixture.settings, state.range(1) != 0) : nullptr;
+    std::optional<SearchIndex> index;
+    if (indexing) {
+        if (!bench::writeSampleLibrary(storage::documentsFolder(), kIndexedDocuments, 500))
+            return state.SkipWithError("cannot write the library to index");
+        index.emplace(fixture.folder.filePath(QStringLiteral("search.sqlite")));
+        fixture.store->setDocumentIndex(&*index);
+        index->catchUp();
+    }
     WritingView view(*fixture.store, nullptr, checker.get());
     view.resize(900, 700);
     view.show();
@@ -135,7 +152,13 @@ void typeAtTheEnd(benchmark::State& state, bool untilOnDisk, bool spelling = fal
         if (untilOnDisk)
             QCoreApplication::processEvents();
     }
+    if (index) {
+        // Under 1: the index was still being built when the typing ended.
+        const auto [done, total] = index->progress();
+        state.counters["indexed_by_the_end"] = total > 0 ? double(done) / total : 0;
+    }
     fixture.store->finishWrites();
+    fixture.store->setDocumentIndex(nullptr);
     if (fixture.store->hasUnsavedChanges() ||
         savedLength(fixture.document) != before + qsizetype(samples.size()))
         return state.SkipWithError("not every keystroke reached the file");
@@ -159,6 +182,11 @@ BENCHMARK(keystrokeSpelling)
     ->Args({100'000, 1})
     ->Iterations(300)
     ->Unit(benchmark::kMillisecond);
+
+void keystrokeIndexing(benchmark::State& state) {
+    typeAtTheEnd(state, false, false, true);
+}
+BENCHMARK(keystrokeIndexing)->Arg(100'000)->Iterations(300)->Unit(benchmark::kMillisecond);
 
 // How far the disk lags behind the typing.
 void keystrokeToDisk(benchmark::State& state) {
