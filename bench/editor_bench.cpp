@@ -42,6 +42,7 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cstdio>
+#include <unistd.h>
 
 namespace {
 
@@ -123,6 +124,7 @@ void typeAtTheEnd(benchmark::State& state, bool untilOnDisk, bool spelling = fal
     if (indexing) {
         if (!bench::writeSampleLibrary(storage::documentsFolder(), kIndexedDocuments, 500))
             return state.SkipWithError("cannot write the library to index");
+        ::sync(); // the kernel's writing back of those files is not the typing's cost
         index.emplace(fixture.folder.filePath(QStringLiteral("search.sqlite")));
         fixture.store->setDocumentIndex(&*index);
         index->catchUp();

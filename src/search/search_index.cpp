@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <algorithm>
 #include <malloc.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -87,13 +88,15 @@ void SearchIndex::search(const QString& typed) {
 void SearchIndex::documentWritten(const QString& path, const QString& text) {
     {
         const std::lock_guard lock(m_mutex);
-        // A waiting change keeps its time: steady typing is indexed every
-        // few seconds, not put off until it stops.
+        // Replacing a long document's row takes a core for a while: done in
+        // a pause of the typing, and put off no longer than kLongestSaveDelay.
+        const Clock::time_point now = Clock::now();
         const auto waiting = m_changes.constFind(path);
+        const Clock::time_point first = waiting != m_changes.cend() ? waiting->first : now;
         const Clock::time_point due =
-            waiting != m_changes.cend() ? waiting->due : Clock::now() + kSaveDelay;
-        m_changes.insert(path, Change{text, due});
-        m_lastWrite = Clock::now();
+            std::clamp(now + kYieldToWriting, first + kSaveDelay, first + kLongestSaveDelay);
+        m_changes.insert(path, Change{text, due, first});
+        m_lastWrite = now;
     }
     m_wake.notify_one();
 }
@@ -101,7 +104,7 @@ void SearchIndex::documentWritten(const QString& path, const QString& text) {
 void SearchIndex::documentRemoved(const QString& path) {
     {
         const std::lock_guard lock(m_mutex);
-        m_changes.insert(path, Change{std::nullopt, Clock::now()});
+        m_changes.insert(path, Change{std::nullopt, Clock::now(), Clock::now()});
     }
     m_wake.notify_one();
 }

@@ -32,9 +32,11 @@ public:
         QString snippet; // the words around the first match, each marked \x01 … \x02
     };
     // Typing saves a document every few keystrokes; its row is replaced with
-    // the newest text at most this often.
+    // the newest text at most this often, once the saves pause for
+    // kYieldToWriting, and at least this often while they never do.
     static constexpr std::chrono::milliseconds kSaveDelay{3000};
-    // How long after the last save files are read again while catching up.
+    static constexpr std::chrono::milliseconds kLongestSaveDelay{30000};
+    // Also how long after the last save files are read again while catching up.
     static constexpr std::chrono::milliseconds kYieldToWriting{1000};
     // A search shows the best kMostResults of the first kRanked documents that match.
     static constexpr int kMostResults = 100;
@@ -69,6 +71,7 @@ private:
     struct Change {
         std::optional<QString> text; // none: the document was deleted
         std::chrono::steady_clock::time_point due;
+        std::chrono::steady_clock::time_point first; // when the oldest unindexed write came
     };
     using Clock = std::chrono::steady_clock;
     // On the index's own thread.
