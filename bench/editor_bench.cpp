@@ -21,6 +21,7 @@
 #include "documents/storage_layout.h"
 #include "editor/editor_spelling.h"
 #include "editor/placeholder_text_view.h"
+#include "editor/rich_text_document.h"
 #include "editor/rich_text_editor.h"
 #include "library_sample.h"
 #include "screens/writing_view.h"
@@ -189,6 +190,16 @@ void keystrokeIndexing(benchmark::State& state) {
     typeAtTheEnd(state, false, false, true);
 }
 BENCHMARK(keystrokeIndexing)->Arg(100'000)->Iterations(300)->Unit(benchmark::kMillisecond);
+
+// The part of a keystroke that grows with the document: the editor's text
+// turned into the runs the store saves.
+void convertForSaving(benchmark::State& state) {
+    QTextDocument document;
+    editor::loadRichText(document, sampleWriting(int(state.range(0))));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(editor::toRichText(document));
+}
+BENCHMARK(convertForSaving)->Arg(100'000)->Unit(benchmark::kMillisecond);
 
 // How far the disk lags behind the typing.
 void keystrokeToDisk(benchmark::State& state) {

@@ -22,6 +22,14 @@ struct TextRun {
     friend bool operator==(const TextRun&, const TextRun&) = default;
 };
 
+} // namespace inkwarden
+
+// A document has thousands of runs, rebuilt on every keystroke: growing the
+// list moves them as bytes rather than one copy at a time.
+Q_DECLARE_TYPEINFO(inkwarden::TextRun, Q_RELOCATABLE_TYPE);
+
+namespace inkwarden {
+
 // The writing as the store holds it: immutable UTF-16 text plus formatting
 // runs in order. Paragraph breaks are U+000A. A value, cheap to copy.
 class RichText {
