@@ -21,11 +21,14 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QFile>
 #include <QListView>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <algorithm>
 #include <benchmark/benchmark.h>
+#include <ctime>
 
 namespace {
 
@@ -65,6 +68,12 @@ protected:
         return false;
     }
 };
+
+double processCpuMilliseconds() {
+    timespec now = {};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
 
 bool waitFor(const std::function<bool()>& done) {
     QElapsedTimer deadline;
@@ -124,6 +133,15 @@ void browseFiles(benchmark::State& state) {
     state.counters["median_ms"] = percentile(samples, 0.5);
     state.counters["per_budget"] = percentile(samples, 0.5) / 150;
     state.counters["rss_growth_mb"] = growth;
+    // Open and left alone, the list should cost nothing: CPU over one second.
+    LibraryView view(*library.store, nullptr);
+    view.show();
+    QCoreApplication::processEvents();
+    const double cpuBefore = processCpuMilliseconds();
+    QEventLoop idle;
+    QTimer::singleShot(1000, &idle, &QEventLoop::quit);
+    idle.exec();
+    state.counters["idle_cpu_ms_per_s"] = processCpuMilliseconds() - cpuBefore;
 }
 BENCHMARK(browseFiles)->Iterations(10)->Unit(benchmark::kMillisecond);
 

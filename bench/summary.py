@@ -108,7 +108,8 @@ def main():
     name = "browseFiles/iterations:10"
     row(f"Browse Files with 10,000 documents, open to painted, median "
         f"(memory growth {format_value(counter(results, name, 'rss_growth_mb'), 'MB')}, "
-        f"budget 20 MB)",
+        f"budget 20 MB; CPU while open and idle "
+        f"{format_value(counter(results, name, 'idle_cpu_ms_per_s'), 'ms')} a second)",
         counter(results, name, "median_ms"), OPEN_BUDGET_MS, "budget", "ms")
     name = "search/iterations:600"
     row("Search over 10,000 documents, asked to list painted, median",
