@@ -6,6 +6,7 @@
 #include "store/settings_keys.h"
 #include "store/store_harness.h"
 #include "support/fake_bus_service.h"
+#include "support/file_bytes.h"
 #include "support/scoped_read_only_folder.h"
 #include "support/wait.h"
 
@@ -98,32 +99,39 @@ struct QuietHome : testing::TempHome {
 
 enum class Way { Quit, Close, Logout, UnattendedLogout, Sigterm };
 
+// Each way out asks only the questions it must and keeps or drops the
+// writing as answered; an end nobody is asked about keeps untitled writing
+// whatever its first line (one that cleans to nothing, one past the file
+// system's limit).
 TEST(AppTest, EveryWayOutAsksOnlyWhatItMustAndKeepsOrDropsTheWritingAsAnswered) {
     const QString text = u"Night thoughts\nand more"_s, copy = u"Night thoughts.rtf"_s;
+    const QString khmer = QString(u"សួស្តី"_s).repeated(30);
     const QString cancel = u"Cancel"_s, dontSave = u"Don’t Save"_s, keep = u"Keep Writing"_s;
     struct Case {
         Way way;
         bool session;
         QString text; // unsaved untitled writing
         Script script;
-        bool ends; // else the program keeps running with its writing
-        bool kept; // as a library copy named after its first line; else no file at all
+        bool ends;    // else the program keeps running with its writing
+        QString kept; // the library copy's name ("*": any one), else no file at all
     };
     const QList<Case> cases = {
-        {Way::Quit, false, text, {{kSave, u"Escape"_s}}, false, false},
-        {Way::Quit, false, text, {{kSave, dontSave}}, true, false},
-        {Way::Quit, false, text, {{kSave, u"Return"_s}}, true, true},
-        {Way::Quit, true, text, {{kSession, u"Escape"_s}}, false, false},
-        {Way::Quit, true, text, {{kSession, u"End and Quit"_s}, {kSave, dontSave}}, true, false},
-        {Way::Quit, true, {}, {{kSession, u"End and Quit"_s}}, true, false},
-        {Way::Close, false, text, {{kSave, cancel}}, false, false},
-        {Way::Close, false, text, {{kSave, dontSave}}, true, false},
-        {Way::Logout, false, text, {{kSave, cancel}}, false, false},
-        {Way::Logout, true, text, {{kSession, keep}}, false, false},
-        {Way::Logout, false, text, {{kSave, dontSave}}, true, false},
-        {Way::UnattendedLogout, true, text, {}, true, true},
-        {Way::Sigterm, true, text, {}, true, true},
-        {Way::Quit, false, text, {{kSave, kSigterm}}, true, true},
+        {Way::Quit, false, text, {{kSave, u"Escape"_s}}, false, {}},
+        {Way::Quit, false, text, {{kSave, dontSave}}, true, {}},
+        {Way::Quit, false, text, {{kSave, u"Return"_s}}, true, copy},
+        {Way::Quit, true, text, {{kSession, u"Escape"_s}}, false, {}},
+        {Way::Quit, true, text, {{kSession, u"End and Quit"_s}, {kSave, dontSave}}, true, {}},
+        {Way::Quit, true, {}, {{kSession, u"End and Quit"_s}}, true, {}},
+        {Way::Close, false, text, {{kSave, cancel}}, false, {}},
+        {Way::Close, false, text, {{kSave, dontSave}}, true, {}},
+        {Way::Logout, false, text, {{kSave, cancel}}, false, {}},
+        {Way::Logout, true, text, {{kSession, keep}}, false, {}},
+        {Way::Logout, false, text, {{kSave, dontSave}}, true, {}},
+        {Way::UnattendedLogout, true, text, {}, true, copy},
+        {Way::Sigterm, true, text, {}, true, copy},
+        {Way::Quit, false, text, {{kSave, kSigterm}}, true, copy},
+        {Way::Sigterm, false, u"...\nthe rest"_s, {}, true, u"Untitled.rtf"_s},
+        {Way::Sigterm, false, khmer, {}, true, u"*"_s},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(&c - cases.data());
@@ -166,36 +174,15 @@ TEST(AppTest, EveryWayOutAsksOnlyWhatItMustAndKeepsOrDropsTheWritingAsAnswered) 
         QObject::disconnect(qApp, &QGuiApplication::commitDataRequest, qApp, nullptr);
         EXPECT_TRUE(script.isEmpty());
         EXPECT_EQ(gLogoutsCancelled, c.way == Way::Logout && !c.ends ? 1 : 0);
-        EXPECT_EQ(documentFiles(), c.kept ? QStringList{copy} : QStringList());
-        EXPECT_EQ(storage::readDocument(storage::documentsFolder() + u'/' + copy).text,
-                  c.kept ? writing(c.text) : RichText());
+        const QStringList files = documentFiles();
+        EXPECT_EQ(files, c.kept.isEmpty()
+                             ? QStringList()
+                             : QStringList{c.kept == u"*"_s ? files.value(0) : c.kept});
+        EXPECT_EQ(storage::readDocument(storage::documentsFolder() + u'/' + files.value(0)).text,
+                  c.kept.isEmpty() ? RichText() : writing(c.text));
         // A session ends early, never completed, and only with the program.
         EXPECT_EQ(home.settings().contains(keys::kSessionEnd), c.session && !c.ends);
         EXPECT_FALSE(home.settings().contains(keys::kLastCompletedDay));
-    }
-}
-
-// SIGTERM keeps untitled writing whose first line makes no file name as it
-// stands: one that cleans to nothing, one past the file system's limit.
-TEST(AppTest, AnEndNobodyIsAskedAboutKeepsWritingWhateverItsFirstLine) {
-    const QString khmer = QString(u"សួស្តី"_s).repeated(30);
-    for (const QString& text : {u"...\nthe rest"_s, khmer}) {
-        QuietHome home;
-        InkwardenApp app;
-        QTimer::singleShot(0, &app.writerWindow(), [&] {
-            app.store().newDocument();
-            app.store().saveEntry(writing(text));
-            ::kill(::getpid(), SIGTERM);
-        });
-        QTimer::singleShot(20000, &app.writerWindow(), [] { QCoreApplication::exit(2); });
-        EXPECT_EQ(app.run(), 0);
-        QObject::disconnect(qApp, &QGuiApplication::lastWindowClosed, qApp, nullptr);
-        QObject::disconnect(qApp, &QGuiApplication::commitDataRequest, qApp, nullptr);
-        const QStringList files = documentFiles();
-        ASSERT_EQ(files.size(), 1);
-        EXPECT_TRUE(text == khmer || files[0] == u"Untitled.rtf"_s) << files[0].toStdString();
-        EXPECT_EQ(storage::readDocument(storage::documentsFolder() + u'/' + files[0]).text,
-                  writing(text));
     }
 }
 
@@ -209,8 +196,7 @@ TEST(AppTest, AFileSizeLimitFailsTheWriteInsteadOfEndingTheProgram) {
         ASSERT_TRUE(app.store().saveToLibrary(u"Notes"_s));
         rlimit previous{};
         ::getrlimit(RLIMIT_FSIZE, &previous);
-        rlimit low = previous;
-        low.rlim_cur = 64;
+        const rlimit low{64, previous.rlim_max};
         ::setrlimit(RLIMIT_FSIZE, &low);
         app.store().saveEntry(writing(u"Notes, more than sixty-four bytes of a document hold"_s));
         app.store().finishWrites();
@@ -218,8 +204,7 @@ TEST(AppTest, AFileSizeLimitFailsTheWriteInsteadOfEndingTheProgram) {
         QCoreApplication::processEvents();
         // The title says which document is open, and marks it while its writing is not on disk.
         EXPECT_EQ(app.writerWindow().windowTitle(), u"Notes[*] — Inkwarden"_s);
-        EXPECT_TRUE(app.writerWindow().isWindowModified());
-        EXPECT_TRUE(app.store().hasUnsavedChanges());
+        EXPECT_TRUE(app.writerWindow().isWindowModified() && app.store().hasUnsavedChanges());
         EXPECT_TRUE(app.store().writeProblem().value_or(QString()).contains(
             QString::fromLocal8Bit(std::strerror(EFBIG))))
             << app.store().writeProblem().value_or(u"no error"_s).toStdString();
@@ -230,20 +215,24 @@ TEST(AppTest, AFileSizeLimitFailsTheWriteInsteadOfEndingTheProgram) {
     QObject::disconnect(qApp, &QGuiApplication::commitDataRequest, qApp, nullptr);
 }
 
-// One primary while it lives, whatever happens to its socket: removed by
-// another program, or closed by the server when accepting finds no file
-// descriptor left. A socket folder another user could own is refused.
+// One primary while it lives, whatever happens to its socket: left behind
+// by a crash, removed by another program, or closed by the server when
+// accepting finds no file descriptor left. A socket folder another user
+// could own is refused.
 TEST(AppTest, OnlyOnePrimaryWhateverHappensToItsSocket) {
     QuietHome home;
     const QString socket = home.path() + u"/inkwarden.socket"_s;
+    sockaddr_un address = {AF_UNIX, {}};
+    qstrncpy(address.sun_path, QFile::encodeName(socket).constData(), sizeof address.sun_path);
+    const int stale = ::socket(AF_UNIX, SOCK_STREAM, 0); // bound, and nobody listens
+    ASSERT_EQ(::bind(stale, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ::close(stale);
     SingleInstance primary(socket);
     ASSERT_EQ(primary.tryBecomePrimary(), SingleInstance::Launch::Primary);
     QFile::remove(socket);
     EXPECT_EQ(SingleInstance(socket).tryBecomePrimary(), SingleInstance::Launch::Unanswered);
     ASSERT_TRUE(waitUntil([&] { return QFileInfo::exists(socket); }));
 
-    sockaddr_un address = {AF_UNIX, {}};
-    qstrncpy(address.sun_path, QFile::encodeName(socket).constData(), sizeof address.sun_path);
     const int client = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     rlimit previous{};
     ::getrlimit(RLIMIT_NOFILE, &previous);
@@ -272,12 +261,6 @@ TEST(AppTest, TheWriterComesForwardForARunningSessionAndEveryLaterLaunchAndItsMe
     QuietHome home;
     home.settings().setDate(keys::kSessionEnd, QDateTime::currentDateTimeUtc().addSecs(600));
     const QString socket = home.path() + u"/inkwarden.socket"_s;
-    // What a crashed instance leaves behind: a socket file nobody listens on.
-    sockaddr_un address = {AF_UNIX, {}};
-    qstrncpy(address.sun_path, QFile::encodeName(socket).constData(), sizeof address.sun_path);
-    const int stale = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    ASSERT_EQ(::bind(stale, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ::close(stale);
     SingleInstance primary(socket);
     ASSERT_EQ(primary.tryBecomePrimary(), SingleInstance::Launch::Primary);
     InkwardenApp app;
@@ -366,9 +349,9 @@ TEST(AppTest, RemindersFromTheSystemComeOnceWithOrWithoutInkwardenRunning) {
     socklen_t size = sizeof peer;
     ::getsockopt(int(started.socketDescriptor()), SOL_SOCKET, SO_PEERCRED, &peer, &size);
     ASSERT_TRUE(peer.pid > 0 && peer.pid != ::getpid());
-    QFile environment(u"/proc/%1/environ"_s.arg(peer.pid));
-    EXPECT_TRUE(environment.open(QIODevice::ReadOnly) &&
-                environment.readAll().split('\0').contains("XDG_ACTIVATION_TOKEN=click-token"))
+    EXPECT_TRUE(testing::bytesOf(u"/proc/%1/environ"_s.arg(peer.pid))
+                    .split('\0')
+                    .contains("XDG_ACTIVATION_TOKEN=click-token"))
         << "the click's token goes to the Inkwarden it starts";
     ASSERT_EQ(::kill(peer.pid, SIGTERM), 0);
     EXPECT_TRUE(waitUntil([&] { return started.state() == QLocalSocket::UnconnectedState; }));
@@ -389,8 +372,8 @@ TEST(AppTest, EndingWithoutAskingWritesAFailedDocumentOnceMoreAndSaysWhenItCanno
     store.saveEntry(writing(u"before"_s));
     ASSERT_TRUE(store.saveToLibrary(u"Plan"_s));
     {
-        testing::ScopedReadOnlyFolder readOnly(storage::documentsFolder());
-        if (!readOnly.isReadOnly())
+        const auto readOnly = testing::readOnlyFolder(storage::documentsFolder());
+        if (!readOnly)
             GTEST_SKIP() << "this file system cannot make a folder read-only for this user";
         gWarnings.clear();
         qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& message) {

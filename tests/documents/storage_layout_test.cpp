@@ -15,12 +15,8 @@ namespace inkwarden {
 namespace {
 
 using namespace Qt::StringLiterals;
+using testing::modeOf;
 using testing::writeBytes;
-
-int modeOf(const QString& path) {
-    struct stat info {};
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 07777) : -1;
-}
 
 TEST(AtomicFileTest, ReplacesTheFileWholeAndPrivatelyOrNotAtAll) {
     testing::TempHome home;
@@ -35,7 +31,7 @@ TEST(AtomicFileTest, ReplacesTheFileWholeAndPrivatelyOrNotAtAll) {
     EXPECT_TRUE(testing::bytesOf(path) == "new" && modeOf(path) == 0600 &&
                 QFileInfo(root + u"/outer.rtf"_s).isSymLink());
     const auto error = [&path] {
-        testing::ScopedFileSizeLimit limit(64);
+        const auto limit = testing::fileSizeLimit(64);
         return writeFileAtomically(path, QByteArray(1024, 'x'));
     }();
     EXPECT_TRUE(error && error->startsWith(u"Couldn’t write “1.rtf”: "_s));

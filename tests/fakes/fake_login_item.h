@@ -9,8 +9,7 @@ namespace inkwarden::testing {
 
 // A login item in the state the test puts it in. A successful registration
 // enables it; a failed one moves it to `statusAfterFailure`, if set.
-class FakeLoginItem final : public LoginItem {
-public:
+struct FakeLoginItem final : LoginItem {
     LoginItemStatus current = LoginItemStatus::NotRegistered;
     bool registrationSucceeds = true;
     std::optional<LoginItemStatus> statusAfterFailure;

@@ -6,8 +6,7 @@ namespace inkwarden::testing {
 
 // The desktop's notifications: records what would have been shown; whether
 // it can show any is the test's to set.
-class FakeDelivery final : public NotificationDelivery {
-public:
+struct FakeDelivery final : NotificationDelivery {
     bool available = true;
     QList<NotificationRequest> shown;
 

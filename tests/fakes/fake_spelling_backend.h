@@ -14,23 +14,20 @@ struct FakeDictionaries {
     QStringList added;
 };
 
-class FakeSpellingBackend final : public SpellingBackend {
-public:
-    explicit FakeSpellingBackend(FakeDictionaries& state)
-        : m_state(state) {}
-    QStringList languages() override { return m_state.languages; }
-    bool setLanguage(const QString& tag) override { return m_state.languages.contains(tag); }
+struct FakeSpellingBackend final : SpellingBackend {
+    FakeDictionaries& state;
+    explicit FakeSpellingBackend(FakeDictionaries& dictionaries)
+        : state(dictionaries) {}
+    QStringList languages() override { return state.languages; }
+    bool setLanguage(const QString& tag) override { return state.languages.contains(tag); }
     bool isCorrect(const QString& word) override {
         const QString lower = word.first(1).toLower() + word.sliced(1);
-        return m_state.words.contains(lower) || m_state.added.contains(lower);
+        return state.words.contains(lower) || state.added.contains(lower);
     }
     QStringList suggestions(const QString&) override {
         return QStringLiteral("word ward wood world sword words").split(u' ');
     }
-    void addToPersonalList(const QString& word) override { m_state.added.append(word); }
-
-private:
-    FakeDictionaries& m_state;
+    void addToPersonalList(const QString& word) override { state.added.append(word); }
 };
 
 } // namespace inkwarden::testing

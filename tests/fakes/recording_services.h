@@ -17,38 +17,30 @@ struct CallLog {
     qsizetype count(const QString& call) const { return calls.count(call); }
 };
 
-class RecordingReminders final : public ReminderControl {
-public:
-    explicit RecordingReminders(CallLog& log)
-        : m_log(log) {}
+struct RecordingReminders final : ReminderControl {
+    CallLog& log;
+    explicit RecordingReminders(CallLog& into)
+        : log(into) {}
     void configure(qint64 hour, qint64 minute) override {
-        m_log.calls.append(QStringLiteral("configure %1:%2").arg(hour).arg(minute));
+        log.calls.append(QStringLiteral("configure %1:%2").arg(hour).arg(minute));
     }
-    void remindIfIncomplete() override { m_log.calls.append(QStringLiteral("followup")); }
-
-private:
-    CallLog& m_log;
+    void remindIfIncomplete() override { log.calls.append(QStringLiteral("followup")); }
 };
 
-class RecordingFocus final : public FocusControl {
-public:
-    explicit RecordingFocus(CallLog& log)
-        : m_log(log) {}
-    void begin() override { m_log.calls.append(QStringLiteral("begin")); }
-    void end() override { m_log.calls.append(QStringLiteral("end")); }
-
-private:
-    CallLog& m_log;
+struct RecordingFocus final : FocusControl {
+    CallLog& log;
+    explicit RecordingFocus(CallLog& into)
+        : log(into) {}
+    void begin() override { log.calls.append(QStringLiteral("begin")); }
+    void end() override { log.calls.append(QStringLiteral("end")); }
 };
 
 // Answers the document questions from a script the test fills in; with an
 // empty script every question is cancelled.
-class ScriptedPrompts final : public DocumentPrompts {
-public:
+struct ScriptedPrompts final : DocumentPrompts {
     QList<LeaveAnswer> leaveAnswers;
     QStringList suggestedNames; // what each leave question proposed
     std::optional<QString> exportPath;
-    QStringList proposedExportNames;   // what each export panel proposed
     std::function<void()> whileAsking; // what happens while a leave question is open
 
     LeaveAnswer askToSaveBeforeLeaving(const QString& suggestedName) override {
@@ -57,14 +49,10 @@ public:
             whileAsking();
         return leaveAnswers.isEmpty() ? LeaveAnswer{} : leaveAnswers.takeFirst();
     }
-    std::optional<QString> chooseExportPath(const QString& proposedFileName) override {
-        proposedExportNames.append(proposedFileName);
-        return exportPath;
-    }
+    std::optional<QString> chooseExportPath(const QString&) override { return exportPath; }
 };
 
-class RecordingFileViewer final : public FileViewer {
-public:
+struct RecordingFileViewer final : FileViewer {
     QStringList shown;
     void showFile(const QString& path) override { shown.append(path); }
 };

@@ -46,13 +46,11 @@ TEST(Completion, TellsTheStreakAndShowsTheDay) {
 
     store.startSession();
     store.saveEntry(testing::writing(u"Morning pages, 日本"_s));
-    ASSERT_TRUE(testing::waitUntil([&] { return store.wordCount() == 4; }));
     ASSERT_TRUE(testing::waitUntil([&] { return view.wordCountLabel()->text() == u"4 words"_s; }));
     EXPECT_EQ(view.dailyLabel()->text(), u"Daily"_s);
     h.clock.set(localTime(2026, 12, 7, 8, 15));
     store.tick();
-    ASSERT_FALSE(store.isSessionActive());
-    ASSERT_FALSE(delivery.shown.isEmpty());
+    ASSERT_FALSE(store.isSessionActive() || delivery.shown.isEmpty());
     EXPECT_EQ(delivery.shown.last().body, u"Session complete. 3 days in a row."_s);
     ASSERT_TRUE(testing::waitUntil([&] { return view.dailyLabel()->text() == u"Daily ✓"_s; }));
 
@@ -65,12 +63,11 @@ TEST(Completion, TellsTheStreakAndShowsTheDay) {
     EXPECT_EQ(calendar.focusedDay(), today);
     EXPECT_EQ(calendar.describe(today), u"Monday, December 7, 2026: 4 words, session completed"_s);
     const QImage shot = calendar.grab().toImage();
-    EXPECT_EQ(shot.pixelColor(calendar.dayRect(today).center()),
-              calendar.palette().color(QPalette::Highlight));
-    EXPECT_EQ(shot.pixelColor(calendar.dayRect(today.addDays(-2)).center()),
-              calendar.palette().color(QPalette::Highlight));
-    EXPECT_NE(shot.pixelColor(calendar.dayRect(today.addDays(-3)).center()),
-              calendar.palette().color(QPalette::Highlight));
+    const QColor completed = calendar.palette().color(QPalette::Highlight);
+    for (const int back : {0, 2, 3}) // today and the two days before it
+        EXPECT_EQ(shot.pixelColor(calendar.dayRect(today.addDays(-back)).center()) == completed,
+                  back < 3)
+            << back;
     QApplication::setActiveWindow(&progress);
     calendar.setFocus();
     ASSERT_TRUE(calendar.hasFocus());
@@ -86,14 +83,11 @@ TEST(Completion, TellsTheStreakAndShowsTheDay) {
 // one opened in its place.
 TEST(LiveWordCount, FollowsTheOpenDocument) {
     testing::StoreHarness h;
-    h.clock.set(localTime(2026, 12, 7, 8, 0));
-    h.mark(keys::kLastScheduledDay, u"2026-12-07"_s);
-    const QString other = storage::documentsFolder() + u"/Other.rtf"_s;
-    ASSERT_FALSE(storage::writeDocument(other, testing::writing(u"one"_s)));
-    WritingStore& store = h.start();
+    WritingStore& store = h.startIdle();
     store.setWritesInBackground(true);
     store.saveEntry(testing::writing(u"one two three four five"_s));
-    ASSERT_TRUE(store.openDocument(QUrl::fromLocalFile(other)));
+    ASSERT_TRUE(
+        store.openDocument(testing::libraryDocument(u"Other"_s, testing::writing(u"one"_s))));
     QCoreApplication::processEvents();
     EXPECT_EQ(store.wordCount(), 1);
     store.saveEntry(testing::writing(u"one, two"_s));

@@ -3,6 +3,7 @@
 #include "record/word_count.h"
 #include "record/writing_record.h"
 #include "store/store_harness.h"
+#include "support/file_bytes.h"
 #include "support/scoped_time_zone.h"
 
 #include <QDir>
@@ -15,66 +16,51 @@ namespace {
 
 using namespace Qt::Literals::StringLiterals;
 
-QList<QDate> dates(const QStringList& keys) {
-    QList<QDate> days;
-    for (const QString& key : keys)
-        days.append(QDate::fromString(key, Qt::ISODate));
-    return days;
+// Days of 2026 as "MM-dd MM-dd ...".
+QList<QDate> dates(const char* days) {
+    QList<QDate> parsed;
+    for (const QString& day : QString::fromLatin1(days).split(u' ', Qt::SkipEmptyParts))
+        parsed.append(QDate::fromString(u"2026-"_s + day, Qt::ISODate));
+    return parsed;
 }
 
 TEST(Streaks, FollowTheLocalCalendarAtItsEdges) {
     struct Row {
         const char* what;
         const char* zone;
-        QStringList completed;
+        const char* completed;
         QDateTime now;
         Streaks expected;
     };
     const auto local = [](int month, int day, int hour, int minute, int second = 0) {
         return QDateTime(QDate(2026, month, day), QTime(hour, minute, second), Qt::LocalTime);
     };
-    const QStringList three = {u"2026-12-05"_s, u"2026-12-06"_s, u"2026-12-07"_s};
+    const char* three = "12-05 12-06 12-07";
     const Row rows[] = {
         {"today completed", "UTC", three, local(12, 7, 20, 0), {3, 3}},
-        {"today incomplete keeps yesterday's", "UTC", three.first(2), local(12, 7, 20, 0), {2, 2}},
-        {"a skipped day breaks it",
-         "UTC",
-         {u"2026-12-03"_s, u"2026-12-04"_s},
-         local(12, 6, 9, 0),
-         {0, 2}},
+        {"today incomplete keeps yesterday's", "UTC", "12-05 12-06", local(12, 7, 20, 0), {2, 2}},
+        {"a skipped day breaks it", "UTC", "12-03 12-04", local(12, 6, 9, 0), {0, 2}},
         {"last second of the day", "UTC", three, local(12, 7, 23, 59, 59), {3, 3}},
         {"first second of the next", "UTC", three, local(12, 8, 0, 0), {3, 3}},
         {"a second day without", "UTC", three, local(12, 9, 0, 0), {0, 3}},
         {"clock set back past midnight", "UTC", three, local(12, 6, 23, 30), {3, 3}},
-        {"a day far ahead only counts as longest",
-         "UTC",
-         {u"2026-12-20"_s, u"2026-12-21"_s, u"2026-12-06"_s},
-         local(12, 6, 12, 0),
-         {1, 2}},
-        {"duplicates count once", "UTC", three + three, local(12, 7, 8, 0), {3, 3}},
-        {"short spring day",
-         "Europe/Berlin",
-         {u"2026-03-28"_s, u"2026-03-29"_s, u"2026-03-30"_s},
-         local(3, 30, 0, 30),
-         {3, 3}},
-        {"long autumn day",
-         "Europe/Berlin",
-         {u"2026-10-24"_s, u"2026-10-25"_s},
-         local(10, 25, 23, 30),
-         {2, 2}},
+        {"a day far ahead", "UTC", "12-20 12-21 12-06", local(12, 6, 12, 0), {1, 2}},
+        {"duplicates", "UTC", "12-05 12-06 12-07 12-06 12-07", local(12, 7, 8, 0), {3, 3}},
+        {"short spring day", "Europe/Berlin", "03-28 03-29 03-30", local(3, 30, 0, 30), {3, 3}},
+        {"long autumn day", "Europe/Berlin", "10-24 10-25", local(10, 25, 23, 30), {2, 2}},
         // 00:30 local on 30 March is still the 29th in UTC.
         {"the local day, not UTC's",
          "Europe/Berlin",
-         {u"2026-03-27"_s, u"2026-03-28"_s},
+         "03-27 03-28",
          QDateTime(QDate(2026, 3, 29), QTime(22, 30), Qt::UTC),
          {0, 2}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        const testing::ScopedTimeZone zone(row.zone);
+        const auto zone = testing::scopedTimeZone(row.zone);
         const Streaks streaks = computeStreaks(dates(row.completed), row.now);
-        EXPECT_EQ(streaks.current, row.expected.current);
-        EXPECT_EQ(streaks.longest, row.expected.longest);
+        EXPECT_EQ(std::pair(streaks.current, streaks.longest),
+                  std::pair(row.expected.current, row.expected.longest));
     }
 }
 
@@ -103,13 +89,11 @@ TEST(WordCount, CountsWordsInMixedScripts) {
 class Record : public ::testing::Test {
 protected:
     void SetUp() override {
-        QDir().mkpath(storage::entriesFolder());
         for (const auto& [day, text] : {std::pair{u"2026-12-04"_s, u"one two three"_s},
                                         {u"2026-12-05"_s, u"four five"_s},
                                         {u"2026-12-06"_s, u"six"_s}})
             ASSERT_FALSE(storage::writeDocument(storage::entryPath(day), testing::writing(text)));
-        QFile stray(storage::entriesFolder() + u"/notes.rtf"_s);
-        ASSERT_TRUE(stray.open(QIODevice::WriteOnly));
+        testing::writeBytes(storage::entriesFolder() + u"/notes.rtf"_s, {}); // no day's entry
     }
     std::unique_ptr<WritingRecord> open() {
         auto record = std::make_unique<WritingRecord>(WritingRecord::Setup{
@@ -141,13 +125,11 @@ TEST_F(Record, KeepsSessionsAndIsRebuiltWhenMissingOrDamaged) {
     }
     const QString kept = u"2026-12-04:3✓ 2026-12-05:2 2026-12-06:40✓ sessions:2"_s;
     EXPECT_EQ(summary(*open()), kept);
-    namespace fs = std::filesystem;
-    EXPECT_EQ(fs::status(WritingRecord::defaultPath().toStdString()).permissions(),
-              fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(testing::modeOf(WritingRecord::defaultPath()), 0600);
 
     const struct {
         const char* what;
-        QByteArray contents; // empty: the file is deleted
+        QByteArray contents; // null: the file is deleted
     } rows[] = {
         {"deleted", {}},
         {"garbage", QByteArray(8192, 'x')},
@@ -155,15 +137,7 @@ TEST_F(Record, KeepsSessionsAndIsRebuiltWhenMissingOrDamaged) {
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
-        const QString path = WritingRecord::defaultPath();
-        QFile::remove(path + u"-wal"_s);
-        QFile::remove(path + u"-shm"_s);
-        QFile file(path);
-        if (row.contents.isEmpty())
-            ASSERT_TRUE(file.remove());
-        else
-            ASSERT_TRUE(file.open(QIODevice::WriteOnly) && file.write(row.contents) > 0);
-        file.close();
+        testing::replaceDatabase(WritingRecord::defaultPath(), row.contents);
         auto record = open();
         EXPECT_EQ(summary(*record), rebuilt);
         const QStringList aside =

@@ -47,9 +47,7 @@ class ScreensTest : public ::testing::Test {
 protected:
     void SetUp() override {
         QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
-        h.clock.set(localTime(2026, 12, 7, 11, 0));
-        h.defaults().setString(keys::kLastScheduledDay, u"2026-12-07"_s);
-        h.start();
+        h.startIdle();
         view = new WritingView(*h.store, &window);
         view->resize(952, 780);
         window.resize(952, 780);
@@ -72,14 +70,8 @@ protected:
     }
     QList<QMessageBox*> alerts() { return window.findChildren<QMessageBox*>(); }
     // A library document last changed on that day of December.
-    QUrl write(const QString& name, int day, const RichText& text = writing(u"text"_s)) {
-        const QString path = storage::documentsFolder() + u'/' + name + u".rtf"_s;
-        EXPECT_FALSE(storage::writeDocument(path, text));
-        QFile file(path);
-        EXPECT_TRUE(
-            file.open(QIODevice::Append) &&
-            file.setFileTime(localTime(2026, 12, day, 21, 30), QFileDevice::FileModificationTime));
-        return QUrl::fromLocalFile(path);
+    static QUrl write(const QString& name, int day, const RichText& text = writing(u"text"_s)) {
+        return testing::libraryDocument(name, text, localTime(2026, 12, day, 21, 30));
     }
     PlaceholderTextView& text() { return view->editor()->textView(); }
     ToolbarHoverButton& toggle() {
@@ -110,9 +102,10 @@ protected:
     WritingView* view = nullptr;
 };
 
-// Narrow, the font chooser shows only its symbol; Start becomes the
-// countdown, which follows the store's clock.
-TEST_F(ScreensTest, RowFollowsTheWidthAndTheSession) {
+// Narrow, the font chooser shows only its symbol. A family chosen there is
+// kept for the next start, goes on the text and is named in the row. Start
+// becomes the countdown, which follows the store's clock.
+TEST_F(ScreensTest, RowFollowsTheWidthTheChosenFontAndTheSession) {
     for (const auto& [width, named] : {std::pair(849, false), std::pair(850, true)}) {
         view->resize(width, 600);
         settle();
@@ -123,17 +116,6 @@ TEST_F(ScreensTest, RowFollowsTheWidthAndTheSession) {
         EXPECT_EQ(button->width(), button->fontMetrics().horizontalAdvance(label) + 4)
             << "the text and its padding only";
     }
-    find(view, u"Start"_s)->click();
-    h.tickAt(localTime(2026, 12, 7, 11, 5));
-    settle();
-    EXPECT_FALSE(find(view, u"Start"_s));
-    EXPECT_EQ(view->sessionControl()->accessibleName(), u"600 seconds remaining"_s);
-    EXPECT_EQ(qobject_cast<QLabel*>(view->sessionControl())->text(), u"10:00"_s);
-}
-
-// A family chosen in the font chooser is kept for the next start, goes on
-// the text and is named in the row.
-TEST_F(ScreensTest, ChoosingAFontStoresItAndSetsItOnTheText) {
     type(u"words"_s);
     auto* chooser = find<QToolButton>(view, u"Choose writing font"_s);
     ASSERT_TRUE(chooser && chooser->menu());
@@ -144,6 +126,12 @@ TEST_F(ScreensTest, ChoosingAFontStoresItAndSetsItOnTheText) {
     EXPECT_EQ(h.defaults().string(keys::kFontName), u"Menlo"_s);
     EXPECT_EQ(h.store->currentContent().runs().value(0).fontFamily, u"Menlo"_s);
     EXPECT_TRUE(find<QLabel>(view, u"Menlo"_s));
+    find(view, u"Start"_s)->click();
+    h.tickAt(localTime(2026, 12, 7, 11, 5));
+    settle();
+    EXPECT_FALSE(find(view, u"Start"_s));
+    EXPECT_EQ(view->sessionControl()->accessibleName(), u"600 seconds remaining"_s);
+    EXPECT_EQ(qobject_cast<QLabel*>(view->sessionControl())->text(), u"10:00"_s);
 }
 
 // The highlight toggle paints the selected colour, or shows the one under
@@ -211,14 +199,15 @@ TEST_F(ScreensTest, FailuresAreToldWithoutTakingTheKeyboard) {
     ASSERT_TRUE(h.store->openDocument(url));
     settle();
     text().setFocus();
-    std::optional<testing::ScopedFileSizeLimit> refused(std::in_place, 64);
-    type(u" and more"_s);
-    EXPECT_TRUE(alerts().isEmpty());
-    EXPECT_EQ(QApplication::focusWidget(), &text());
-    EXPECT_EQ(text().toPlainText(), u"text and more"_s);
-    ASSERT_TRUE(view->noticeBar()->isVisible());
-    EXPECT_TRUE(view->noticeBar()->accessibleName().contains(u"“Plan.rtf”"_s));
-    refused.reset();
+    {
+        const auto refused = testing::fileSizeLimit(64);
+        type(u" and more"_s);
+        EXPECT_TRUE(alerts().isEmpty());
+        EXPECT_EQ(QApplication::focusWidget(), &text());
+        EXPECT_EQ(text().toPlainText(), u"text and more"_s);
+        ASSERT_TRUE(view->noticeBar()->isVisible());
+        EXPECT_TRUE(view->noticeBar()->accessibleName().contains(u"“Plan.rtf”"_s));
+    }
     find(view->noticeBar(), u"Try Again"_s)->click();
     settle();
     EXPECT_FALSE(view->noticeBar()->isVisible());
@@ -231,7 +220,7 @@ TEST_F(ScreensTest, FailuresAreToldWithoutTakingTheKeyboard) {
     EXPECT_EQ(alerts()[0]->text(), u"Couldn’t open"_s);
 
     for (int attempt = 0; attempt < 2; ++attempt) {
-        testing::ScopedFileSizeLimit full(8);
+        const auto full = testing::fileSizeLimit(8);
         h.store->setFontName(u"Menlo"_s);
         settle();
         EXPECT_EQ(view->noticeBar()->isVisible(), attempt == 0) << "told once";
@@ -271,11 +260,10 @@ TEST_F(ScreensTest, LibraryListsOpensRevealsAndDeletes) {
     const QImage painted = list().viewport()->grab().toImage();
     const QColor base = list().viewport()->palette().color(QPalette::Base);
     for (int at = 0; at < 2; ++at) { // the document symbol at the row's left
+        const QImage symbol = painted.copy(12, middleOf(at).y() - 8, 16, 16);
         int inked = 0;
-        const QRect symbol(12, middleOf(at).y() - 8, 16, 16);
-        for (int x = symbol.left(); x <= symbol.right(); ++x)
-            for (int y = symbol.top(); y <= symbol.bottom(); ++y)
-                inked += painted.pixelColor(x, y) != base;
+        for (int pixel = 0; pixel < 16 * 16; ++pixel)
+            inked += symbol.pixelColor(pixel % 16, pixel / 16) != base;
         EXPECT_GT(inked, 20) << at;
     }
     EXPECT_FALSE(find(&library(), u"Open"_s)->isEnabled()) << "the untitled document is open";
@@ -395,18 +383,16 @@ TEST_F(ScreensTest, TheSaveSheetSavesOneCopyUnderTheTypedName) {
 // The strongest contrast of the pixels drawn in `area` of the window against
 // the most common one there, its background.
 double drawnContrast(QWidget& window, const QRect& area) {
-    const QImage image = window.grab().toImage();
+    const QImage image = window.grab().toImage().copy(area);
     QHash<QRgb, int> counts;
-    for (int y = area.top(); y <= area.bottom(); ++y)
-        for (int x = area.left(); x <= area.right(); ++x)
-            ++counts[image.pixel(x, y)];
+    for (int pixel = 0; pixel < image.width() * image.height(); ++pixel)
+        ++counts[image.pixel(pixel % image.width(), pixel / image.width())];
     QRgb background = 0;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        if (it.value() > counts.value(background))
-            background = it.key();
+    for (const QRgb color : counts.keys())
+        background = counts.value(color) > counts.value(background) ? color : background;
     double best = 1;
-    for (auto it = counts.cbegin(); it != counts.cend(); ++it)
-        best = std::max(best, contrastRatio(QColor(it.key()), QColor(background)));
+    for (const QRgb color : counts.keys())
+        best = std::max(best, contrastRatio(QColor(color), QColor(background)));
     return best;
 }
 
@@ -415,15 +401,12 @@ double drawnContrast(QWidget& window, const QRect& area) {
 // drawing it #111314 on #232629): the countdown, the placeholder, the labels.
 TEST_F(ScreensTest, EveryTextReadsInLightAndDarkThemes) {
     QPalette dark;
-    for (const auto& [role, color] :
-         QList<std::pair<QPalette::ColorRole, QRgb>>{{QPalette::Window, 0x31363b},
-                                                     {QPalette::WindowText, 0xfcfcfc},
-                                                     {QPalette::Base, 0x232629},
-                                                     {QPalette::Text, 0xfcfcfc},
-                                                     {QPalette::Button, 0x31363b},
-                                                     {QPalette::ButtonText, 0xfcfcfc},
-                                                     {QPalette::PlaceholderText, 0x111314}})
-        dark.setColor(role, QColor(color));
+    for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        dark.setColor(role, QColor(0xfcfcfc));
+    for (const auto role : {QPalette::Window, QPalette::Button})
+        dark.setColor(role, QColor(0x31363b));
+    dark.setColor(QPalette::Base, QColor(0x232629));
+    dark.setColor(QPalette::PlaceholderText, QColor(0x111314));
     h.store->startSession();
     for (const QPalette& theme : {QApplication::palette(), dark}) {
         QApplication::setPalette(theme);
@@ -432,11 +415,11 @@ TEST_F(ScreensTest, EveryTextReadsInLightAndDarkThemes) {
         const auto areaOf = [&](QWidget* part) {
             return QRect(part->mapTo(&window, QPoint()), part->size());
         };
-        const QPointF origin = text().placeholderOrigin();
+        const QPoint origin =
+            text().viewport()->mapTo(&window, text().placeholderOrigin().toPoint());
         const QList<std::pair<const char*, QRect>> parts = {
             {"countdown", areaOf(view->sessionControl())},
-            {"placeholder",
-             QRect(text().viewport()->mapTo(&window, origin.toPoint()), QSize(120, 24))},
+            {"placeholder", QRect(origin, QSize(120, 24))},
             {"Daily", areaOf(find<QLabel>(view, u"Daily"_s))},
             {"Files", areaOf(find(view, u"Files"_s))},
         };
@@ -446,21 +429,8 @@ TEST_F(ScreensTest, EveryTextReadsInLightAndDarkThemes) {
     QApplication::setPalette(QPalette());
 }
 
-// The daily time in hours and minutes whatever the locale's short format holds.
-TEST(DailyTimeFormat, HoursAndMinutesOnly) {
-    const QList<std::pair<QLocale, QString>> rows = {
-        {QLocale::c(), u"HH:mm"_s},
-        {QLocale(QLocale::English, QLocale::UnitedStates), u"h:mm AP"_s},
-        {QLocale(QLocale::German, QLocale::Germany), u"HH:mm"_s},
-    };
-    for (const auto& [locale, format] : rows) {
-        QLocale::setDefault(locale);
-        EXPECT_EQ(DailySessionMenu::hoursAndMinutes(), format) << locale.name().toStdString();
-    }
-    QLocale::setDefault(QLocale::c());
-}
-
-// The daily time is edited in a menu from the row, and the row shows it.
+// The daily time is edited in a menu from the row, and the row shows it in
+// hours and minutes whatever the locale's short format holds (C's has seconds).
 TEST_F(ScreensTest, DailyTimeIsEditedFromTheRow) {
     auto* control = view->findChild<DailySessionMenu*>();
     QTest::mouseClick(control, Qt::LeftButton);
@@ -469,6 +439,8 @@ TEST_F(ScreensTest, DailyTimeIsEditedFromTheRow) {
     settle();
     EXPECT_EQ(std::pair(h.store->scheduleHour(), h.store->scheduleMinute()), std::pair(21ll, 45ll));
     EXPECT_EQ(control->text(), u"9:45 PM"_s);
+    QLocale::setDefault(QLocale::c());
+    EXPECT_EQ(DailySessionMenu::hoursAndMinutes(), u"HH:mm"_s);
 }
 
 // Each symbol draws black, or in the colour it is given in exactly the same
@@ -483,12 +455,10 @@ TEST(Glyphs, TintedSymbolsKeepTheirShape) {
         EXPECT_EQ(tinted.convertToFormat(QImage::Format_Alpha8),
                   own.convertToFormat(QImage::Format_Alpha8));
         int solid = 0, matching = 0;
-        for (int y = 0; y < 16; ++y) {
-            for (int x = 0; x < 16; ++x) {
-                solid += own.pixelColor(x, y).alpha() == 255;
-                matching +=
-                    own.pixelColor(x, y) == QColor(Qt::black) && tinted.pixelColor(x, y) == tint;
-            }
+        for (int at = 0; at < 16 * 16; ++at) {
+            const QPoint pixel(at % 16, at / 16);
+            solid += own.pixelColor(pixel).alpha() == 255;
+            matching += own.pixelColor(pixel) == Qt::black && tinted.pixelColor(pixel) == tint;
         }
         EXPECT_EQ(matching, solid);
         EXPECT_GT(solid, 0);

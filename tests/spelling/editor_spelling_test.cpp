@@ -34,9 +34,7 @@ QString texts(const QMenu& menu) {
 class EditorSpellingTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        h.clock.set(testing::localTime(2026, 12, 7, 11, 0));
-        h.defaults().setString(keys::kLastScheduledDay, u"2026-12-07"_s);
-        h.start();
+        h.startIdle();
         dictionaries.words = {u"the"_s, u"cat"_s, u"one"_s, u"word"_s};
     }
     SpellChecker& checker() {
@@ -160,7 +158,8 @@ TEST_F(EditorSpellingTest, TheContextMenuOfAMarkedWordOffersSuggestionsAddAndIgn
 TEST_F(EditorSpellingTest, WithoutDictionariesNothingIsMarked) {
     dictionaries.languages.clear();
     QMainWindow window;
-    installMenuCommands(window, *h.store, [] {}, nullptr, {}, &checker());
+    installMenuCommands(
+        window, *h.store, [] {}, nullptr, {}, &checker());
     EXPECT_EQ(texts(*window.menuBar()->actions().value(1)->menu()->actions().last()->menu()),
               u"-Check Spelling While Typing||-No dictionaries installed"_s);
     open(u"Teh wrod"_s);

@@ -1,4 +1,5 @@
 #include "spelling/enchant_backend.h"
+#include "support/file_bytes.h"
 #include "support/temp_home.h"
 
 #include <QFile>
@@ -20,9 +21,8 @@ TEST(EnchantBackendTest, ChecksWithHunspellAndKeepsAddedWordsInThePersonalList) 
                 enchant.languages().contains(u"en_US"_s));
     enchant.addToPersonalList(u"Inkwardenesque"_s);
     EXPECT_TRUE(enchant.isCorrect(u"Inkwardenesque"_s));
-    QFile personal(home.configHome() + u"/enchant/en_US.dic"_s);
-    EXPECT_TRUE(personal.open(QIODevice::ReadOnly) &&
-                personal.readAll().contains("Inkwardenesque"));
+    EXPECT_TRUE(
+        testing::bytesOf(home.configHome() + u"/enchant/en_US.dic"_s).contains("Inkwardenesque"));
 }
 
 } // namespace

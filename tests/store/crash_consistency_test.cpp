@@ -19,6 +19,17 @@ namespace {
 
 using namespace Qt::Literals::StringLiterals;
 
+// Starts the crash writer and kills it `microseconds` after it is ready.
+void killWriter(const QStringList& arguments, int microseconds) {
+    QProcess writer;
+    writer.start(QStringLiteral(INKWARDEN_CRASH_WRITER), arguments);
+    ASSERT_TRUE(writer.waitForReadyRead(10000)) << "no \"ready\" from the writer";
+    std::this_thread::sleep_for(std::chrono::microseconds(microseconds));
+    ::kill(static_cast<pid_t>(writer.processId()), SIGKILL);
+    ASSERT_TRUE(writer.waitForFinished(10000) && writer.exitStatus() == QProcess::CrashExit)
+        << "the writer ended by itself with " << writer.exitCode();
+}
+
 // After each kill the document decodes to exactly one of the saved states,
 // and the settings file is whole, its counter going with the document:
 // written just after the document is handed over, the counter may be one
@@ -29,16 +40,10 @@ TEST(CrashConsistencyTest, KilledMidSaveLeavesASavedStateAndWholeSettings) {
     int previous = 0, killedMidRun = 0;
     for (int kill = 1; kill <= 200; ++kill) {
         const bool background = kill % 2 == 0;
-        QProcess writer;
-        writer.start(QStringLiteral(INKWARDEN_CRASH_WRITER),
-                     background ? QStringList{u"--background"_s} : QStringList{});
-        ASSERT_TRUE(writer.waitForReadyRead(10000))
-            << "no \"ready\" from the writer at kill " << kill;
-        std::this_thread::sleep_for(
-            std::chrono::microseconds(QRandomGenerator::global()->bounded(30000)));
-        ::kill(static_cast<pid_t>(writer.processId()), SIGKILL);
-        ASSERT_TRUE(writer.waitForFinished(10000) && writer.exitStatus() == QProcess::CrashExit)
-            << "the writer ended by itself with " << writer.exitCode();
+        ASSERT_NO_FATAL_FAILURE(
+            killWriter(background ? QStringList{u"--background"_s} : QStringList{},
+                       QRandomGenerator::global()->bounded(30000)))
+            << "at kill " << kill;
 
         const rtf::ReadResult read = rtf::read(bytesOf(library + u"/Crash story.rtf"_s));
         const int state = int(read.text.text().count(u'\n'));
@@ -67,12 +72,7 @@ TEST(CrashConsistencyTest, AKillLosesNoSessionOrUntitledWriting) {
     for (const QString& mode : {u"--session"_s, u"--untitled"_s}) {
         SCOPED_TRACE(mode.toStdString());
         TempHome home;
-        QProcess writer;
-        writer.start(QStringLiteral(INKWARDEN_CRASH_WRITER), {u"--background"_s, mode});
-        ASSERT_TRUE(writer.waitForReadyRead(10000));
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        ::kill(static_cast<pid_t>(writer.processId()), SIGKILL);
-        ASSERT_TRUE(writer.waitForFinished(10000) && writer.exitStatus() == QProcess::CrashExit);
+        ASSERT_NO_FATAL_FAILURE(killWriter({u"--background"_s, mode}, 20000));
         const StandaloneStore relaunched;
         const WritingStore& store = relaunched.store;
         const bool untitled = mode == u"--untitled"_s;

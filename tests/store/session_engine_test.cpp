@@ -40,7 +40,7 @@ TEST(DailySchedule, TheDailyTimeFollowsTheLocalCalendar) {
         {"America/New_York", "12-07T12:00", kHuge, 0, "12-07T12:00", "12-07T12:00"},
     };
     for (const Case& c : cases) {
-        testing::ScopedTimeZone zone(c.zone);
+        const auto zone = testing::scopedTimeZone(c.zone);
         SCOPED_TRACE(::testing::Message() << c.zone << " " << c.now << " " << c.hour);
         EXPECT_EQ(scheduledTime(at(c.now), c.hour, c.minute), at(c.today));
         EXPECT_EQ(mostRecentScheduledTime(at(c.now), c.hour, c.minute), at(c.mostRecent));

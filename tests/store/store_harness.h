@@ -35,6 +35,17 @@ inline RichText writing(const QString& text, qsizetype highlighted = 0) {
     return builder.take();
 }
 
+// A library document written by hand, last changed at `modified` when that is given.
+inline QUrl libraryDocument(const QString& name, const RichText& text,
+                            const QDateTime& modified = {}) {
+    const QString path = storage::documentsFolder() + u'/' + name + QStringLiteral(".rtf");
+    EXPECT_FALSE(storage::writeDocument(path, text));
+    QFile file(path);
+    EXPECT_TRUE(!modified.isValid() || (file.open(QIODevice::Append) &&
+                                        file.setFileTime(modified, QFile::FileModificationTime)));
+    return QUrl::fromLocalFile(path);
+}
+
 // A store over a settings file in a throw-away home, with a hand-moved clock
 // and recording services. restart() rebuilds both from what is on disk, as a
 // relaunch of the program would.
@@ -50,12 +61,10 @@ struct StoreHarness {
     std::unique_ptr<SettingsStore> settings;
     std::unique_ptr<WritingStore> store;
 
-    QString settingsPath() const {
-        return home.configHome() + QStringLiteral("/Inkwarden/defaults.json");
-    }
     SettingsStore& defaults() {
         if (!settings)
-            settings = std::make_unique<SettingsStore>(settingsPath());
+            settings = std::make_unique<SettingsStore>(home.configHome() +
+                                                       QStringLiteral("/Inkwarden/defaults.json"));
         return *settings;
     }
     WritingStore& start() {
@@ -63,6 +72,13 @@ struct StoreHarness {
             WritingStore::Services{clock, defaults(), reminders, focus, &wake, &fileViewer});
         store->setPrompts(&prompts);
         return *store;
+    }
+    // At 11:00 on 7 December 2026, the day's session already handled, so
+    // nothing starts by itself.
+    WritingStore& startIdle() {
+        clock.set(localTime(2026, 12, 7, 11, 0));
+        mark(keys::kLastScheduledDay, QStringLiteral("2026-12-07"));
+        return start();
     }
     WritingStore& restart() {
         store.reset();
@@ -80,16 +96,11 @@ struct StoreHarness {
     }
 };
 
-// An idle store at 11:00 on 7 December 2026 (the day's session already
-// handled, so nothing starts by itself), writing on the writer thread or not
-// as the parameter says, and what the document tests use.
+// An idle store writing on the writer thread or not as the parameter says,
+// and what the document tests use.
 class IdleStoreTest : public ::testing::TestWithParam<bool> {
 protected:
-    void SetUp() override {
-        h.clock.set(localTime(2026, 12, 7, 11, 0));
-        h.mark(keys::kLastScheduledDay, QStringLiteral("2026-12-07"));
-        h.start().setWritesInBackground(GetParam());
-    }
+    void SetUp() override { h.startIdle().setWritesInBackground(GetParam()); }
     WritingStore& store() { return *h.store; }
     static QString library(const QString& name) { return storage::documentsFolder() + u'/' + name; }
     // The path of a document written by hand, or nothing if it could not be.

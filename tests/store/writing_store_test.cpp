@@ -44,7 +44,7 @@ TEST_P(WritingStoreTest, UntitledWritingIsAskedAboutAndSavedUnderANameThatOverwr
     EXPECT_FALSE(store().newDocument() || store().newDocument());
     EXPECT_EQ(error(), u"Enter a document name."_s);
     {
-        ScopedFileSizeLimit limit(64);
+        const auto limit = fileSizeLimit(64);
         EXPECT_FALSE(store().saveToLibrary(u"Big"_s));
     }
     EXPECT_TRUE(error().contains(u"Big.rtf"_s));
@@ -76,9 +76,7 @@ TEST_P(WritingStoreTest, UntitledWritingIsAskedAboutAndSavedUnderANameThatOverwr
     store().exportCurrent();
     const mode_t mask = ::umask(022);
     ::umask(mask);
-    struct stat exported {};
-    ASSERT_EQ(::stat(QFile::encodeName(*h.prompts.exportPath).constData(), &exported), 0);
-    EXPECT_EQ(exported.st_mode & 0777, 0666 & ~mask);
+    EXPECT_EQ(modeOf(*h.prompts.exportPath), 0666 & ~mask);
     EXPECT_EQ(store().notice(), u"Exported “shared.rtf”."_s);
 }
 
@@ -92,7 +90,7 @@ TEST_P(WritingStoreTest, ARefusedWriteKeepsTheOldFileAndTheNewTextUntilWritingWo
         open(saved(path, u"the words already kept"_s));
         const RichText typed = writing(u"Typed line\nmore"_s, 3);
         {
-            ScopedFileSizeLimit limit(64);
+            const auto limit = fileSizeLimit(64);
             edit(typed);
             EXPECT_TRUE(error().contains(QFileInfo(path).fileName()));
             store().setFileError(std::nullopt);
@@ -163,7 +161,7 @@ TEST_P(WritingStoreTest, AnOpenDailyEntryFollowsTheDay) {
     h.tickAt(localTime(2026, 12, 8, 0, 0, 1));
     EXPECT_EQ(seen(), u"2026-12-08.rtf written ahead"_s);
     {
-        ScopedFileSizeLimit limit(64);
+        const auto limit = fileSizeLimit(64);
         edit(writing(u"unsaved"_s));
         h.tickAt(localTime(2026, 12, 9, 0, 0, 1));
     }
@@ -257,7 +255,7 @@ TEST_P(WritingStoreTest, EverythingWaitsForTheNewestTextAndTheNewestWriteDecides
 
     open(first);
     {
-        ScopedFileSizeLimit limit(200);
+        const auto limit = fileSizeLimit(200);
         QString text(500, u'z');
         for (int key = 0; key < 20; ++key) {
             // Each report is read after the next keystroke queued a newer write.
@@ -274,7 +272,7 @@ TEST_P(WritingStoreTest, EverythingWaitsForTheNewestTextAndTheNewestWriteDecides
     store().setWritesInBackground(!GetParam());
     store().setWritesInBackground(GetParam());
     {
-        ScopedFileSizeLimit limit(200);
+        const auto limit = fileSizeLimit(200);
         store().saveEntry(writing(QString(500, u'y')));
         EXPECT_EQ(store().hasUnsavedChanges(), !GetParam()) << "a writer thread answers later";
         EXPECT_FALSE(store().confirmSaveBeforeLeaving());

@@ -18,8 +18,7 @@ public:
     using Answer = std::function<std::optional<QVariantList>(const QDBusMessage& call)>;
     FakeService(PrivateBus& bus, const QString& name, Answer answer = {})
         : m_connection(bus.connect(name))
-        , m_path(QLatin1Char('/') +
-                 name.section(QLatin1Char('.'), 0, 2).replace(QLatin1Char('.'), QLatin1Char('/')))
+        , m_path(u'/' + name.section(u'.', 0, 2).replace(u'.', u'/'))
         , m_answer(std::move(answer)) {
         m_connection.registerVirtualObject(m_path, this);
         EXPECT_TRUE(m_connection.registerService(name));

@@ -1,24 +1,20 @@
 #include "support/private_bus.h"
 
+#include "support/file_bytes.h"
+
 #include <QFile>
 
 namespace inkwarden::testing {
 
 PrivateBus::PrivateBus() {
     const QString config = m_folder.filePath(QStringLiteral("bus.conf"));
-    QFile file(config);
-    if (!file.open(QIODevice::WriteOnly))
-        return;
-    file.write(
+    const QString busConfig = QStringLiteral(
         "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
         " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-        "<busconfig><type>session</type>"
-        "<listen>unix:dir=" +
-        QFile::encodeName(m_folder.path()) +
-        "</listen>"
-        "<policy context=\"default\"><allow send_destination=\"*\" eavesdrop=\"true\"/>"
-        "<allow eavesdrop=\"true\"/><allow own=\"*\"/></policy></busconfig>\n");
-    file.close();
+        "<busconfig><type>session</type><listen>unix:dir=%1</listen><policy context=\"default\">"
+        "<allow send_destination=\"*\" eavesdrop=\"true\"/><allow eavesdrop=\"true\"/>"
+        "<allow own=\"*\"/></policy></busconfig>\n");
+    writeBytes(config, busConfig.arg(m_folder.path()).toUtf8());
     m_daemon.start(QStringLiteral("dbus-daemon"),
                    {QStringLiteral("--config-file=") + config, QStringLiteral("--nofork"),
                     QStringLiteral("--nopidfile"), QStringLiteral("--print-address=1")});

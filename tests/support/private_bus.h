@@ -16,7 +16,6 @@ public:
     PrivateBus(const PrivateBus&) = delete;
     PrivateBus& operator=(const PrivateBus&) = delete;
 
-    bool isRunning() const { return !m_address.isEmpty(); }
     const QString& address() const { return m_address; }
     // A fresh client connection with its own unique name.
     QDBusConnection connect(const QString& connectionName);

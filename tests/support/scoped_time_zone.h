@@ -1,34 +1,25 @@
 #pragma once
 
 #include <QByteArray>
+#include <QScopeGuard>
 #include <cstdlib>
 #include <ctime>
+#include <optional>
 
 namespace inkwarden::testing {
 
-// Sets the process time zone (TZ) for one scope; Qt reads it on every
-// local-time conversion.
-class ScopedTimeZone {
-public:
-    explicit ScopedTimeZone(const char* zone)
-        : m_previous(qgetenv("TZ"))
-        , m_hadPrevious(qEnvironmentVariableIsSet("TZ")) {
-        setenv("TZ", zone, 1);
+// Sets the process time zone (TZ) until the returned guard goes; Qt reads it
+// on every local-time conversion.
+[[nodiscard]] inline auto scopedTimeZone(const char* zone) {
+    std::optional<QByteArray> previous;
+    if (qEnvironmentVariableIsSet("TZ"))
+        previous = qgetenv("TZ");
+    setenv("TZ", zone, 1);
+    tzset();
+    return qScopeGuard([previous] {
+        previous ? setenv("TZ", previous->constData(), 1) : unsetenv("TZ");
         tzset();
-    }
-    ~ScopedTimeZone() {
-        if (m_hadPrevious)
-            setenv("TZ", m_previous.constData(), 1);
-        else
-            unsetenv("TZ");
-        tzset();
-    }
-    ScopedTimeZone(const ScopedTimeZone&) = delete;
-    ScopedTimeZone& operator=(const ScopedTimeZone&) = delete;
-
-private:
-    QByteArray m_previous;
-    bool m_hadPrevious;
-};
+    });
+}
 
 } // namespace inkwarden::testing

@@ -4,6 +4,7 @@
 #include <QMap>
 #include <QString>
 #include <QTemporaryDir>
+#include <optional>
 
 namespace inkwarden::testing {
 
@@ -22,7 +23,7 @@ public:
 
 private:
     QTemporaryDir m_folder;
-    QMap<QByteArray, QByteArray> m_previous;
+    QMap<QByteArray, std::optional<QByteArray>> m_previous; // none: it was not set
 };
 
 } // namespace inkwarden::testing

@@ -46,45 +46,43 @@ std::optional<bool> availability(FreedesktopNotifications& notifications) {
 
 TEST(DesktopBus, NotificationsShowRemindersAndReportAClickOnOneOfOurs) {
     testing::PrivateBus bus;
-    FreedesktopNotifications notifications(bus.connect(QStringLiteral("client")));
+    FreedesktopNotifications notifications(bus.connect(u"client"_s));
     EXPECT_EQ(availability(notifications), false) << "no notification server";
-    const QString name = QStringLiteral("org.freedesktop.Notifications");
+    const QString name = u"org.freedesktop.Notifications"_s;
     QList<QVariantList> notified;
     FakeService server(bus, name, [&](const QDBusMessage& call) {
-        if (call.member() == QLatin1String("Notify"))
+        if (call.member() == u"Notify"_s)
             notified.append(call.arguments());
         return QVariantList{uint(40 + notified.size())}; // ids from 41
     });
-    const QString body = QStringLiteral("It\u2019s time for your writing session.");
+    const QString body = u"It\u2019s time for your writing session."_s;
     for (int each = 0; each < 2; ++each)
-        notifications.deliver({QStringLiteral("writing-start"), QStringLiteral("Inkwarden"), body,
-                               true, DailyTrigger{9, 0}});
+        notifications.deliver({u"writing-start"_s, u"Inkwarden"_s, body, true, DailyTrigger{9, 0}});
     EXPECT_EQ(availability(notifications), true); // and both ids are in
     EXPECT_EQ(notified.value(0).value(1).toUInt(), 0u) << "replaces no other notification";
     EXPECT_EQ(notified.value(0).value(4).toString(), body);
-    EXPECT_TRUE(notified.value(0).value(5).toStringList().contains(QStringLiteral("default")));
-    EXPECT_TRUE(
-        qdbus_cast<QVariantMap>(notified.value(0).value(6)).contains(QStringLiteral("sound-name")));
+    EXPECT_TRUE(notified.value(0).value(5).toStringList().contains(u"default"_s));
+    EXPECT_TRUE(qdbus_cast<QVariantMap>(notified.value(0).value(6)).contains(u"sound-name"_s));
 
     QSignalSpy activated(&notifications, &NotificationDelivery::activated);
     const auto send = [&](const char* member, uint id, const QVariant& detail) {
         server.emitSignal(name, QLatin1String(member), {id, detail});
     };
-    send("ActivationToken", 41, QStringLiteral("token-41"));
-    send("ActionInvoked", 41, QStringLiteral("default"));
+    send("ActivationToken", 41, u"token-41"_s);
+    send("ActionInvoked", 41, u"default"_s);
     send("NotificationClosed", 41, 2u);
-    send("ActionInvoked", 41, QStringLiteral("default"));
-    send("ActionInvoked", 42, QStringLiteral("other"));
-    send("ActionInvoked", 999, QStringLiteral("default"));
+    send("ActionInvoked", 41, u"default"_s);
+    send("ActionInvoked", 42, u"other"_s);
+    send("ActionInvoked", 999, u"default"_s);
     EXPECT_EQ(availability(notifications), true);
     EXPECT_EQ(activated.count(), 1) << "a closed notification, another action or another "
                                        "application's notification activates nothing";
-    send("ActivationToken", 42, QStringLiteral("token-42"));
-    send("ActionInvoked", 42, QStringLiteral("other")); // the token was for that click
-    send("ActivationToken", 999, QStringLiteral("token-999"));
-    send("ActionInvoked", 42, QStringLiteral("default"));
+    send("ActivationToken", 42, u"token-42"_s);
+    send("ActionInvoked", 42, u"other"_s); // the token was for that click
+    send("ActivationToken", 999, u"token-999"_s);
+    send("ActionInvoked", 42, u"default"_s);
     EXPECT_TRUE(activated.wait(5000));
-    EXPECT_EQ(activated.value(0).value(0).toString(), QStringLiteral("token-41"));
+    EXPECT_EQ(activated.value(0).value(0).toString(), u"token-41"_s);
     EXPECT_EQ(activated.value(1).value(0).toString(), QString())
         << "a token serves one click, and only one of ours";
 }
@@ -96,69 +94,63 @@ TEST(DesktopBus, ASessionPausesThePlayingPlayers) {
     testing::PrivateBus bus;
     QStringList log;
     std::list<FakeService> players;
-    const auto player = [&](char name, const char* status) {
+    const char* statuses[] = {nullptr, "", "Playing", "Playing"}; // of players a to d
+    for (const char name : {'a', 'b', 'c', 'd'}) {
         players.emplace_back(
-            bus, QStringLiteral("org.mpris.MediaPlayer2.") + QLatin1Char(name),
-            [&log, name, status](const QDBusMessage& call) -> std::optional<QVariantList> {
-                log.append(call.member() + QLatin1Char(' ') + QLatin1Char(name));
+            bus, u"org.mpris.MediaPlayer2."_s + QLatin1Char(name),
+            [&log, name, status = statuses[name - 'a']](auto& call) -> std::optional<QVariantList> {
+                log.append(call.member() + u' ' + QLatin1Char(name));
                 if (!status)
                     return std::nullopt;
-                if (!*status || call.member() == QLatin1String("Pause"))
+                if (!*status || call.member() == u"Pause"_s)
                     return QVariantList();
                 return QVariantList{QVariant::fromValue(QDBusVariant(QString::fromLatin1(status)))};
             });
-    };
-    player('a', nullptr);
-    player('b', "");
-    player('c', "Playing");
-    player('d', "Playing");
+    }
 
-    MprisPlayers music(bus.connect(QStringLiteral("inkwarden")), 500);
+    MprisPlayers music(bus.connect(u"inkwarden"_s), 500);
     QtWindowSystem windows;
     FocusService focus(windows, music);
     focus.begin();
     ASSERT_TRUE(testing::waitUntil([&] { return log.size() == 6; }));
     std::sort(log.begin(), log.begin() + 4); // the questions reach the players in any order
-    EXPECT_EQ(log.join(QLatin1Char(',')),
-              QStringLiteral("Get a,Get b,Get c,Get d,Pause c,Pause d"));
+    EXPECT_EQ(log.join(u','), u"Get a,Get b,Get c,Get d,Pause c,Pause d"_s);
 }
 
 // The file is selected in the file manager; without one, its folder opens.
 TEST(DesktopBus, AFileIsShownInTheFileManagerOrElseItsFolderOpens) {
     testing::PrivateBus bus;
     QList<QUrl> opened;
-    FileManagerViewer viewer(bus.connect(QStringLiteral("viewer")),
+    FileManagerViewer viewer(bus.connect(u"viewer"_s),
                              [&](const QUrl& folder) { opened.append(folder); });
-    viewer.showFile(QStringLiteral("/data/Inkwarden/Entries/2026-12-07.rtf"));
+    viewer.showFile(u"/data/Inkwarden/Entries/2026-12-07.rtf"_s);
     ASSERT_TRUE(testing::waitUntil([&] { return !opened.isEmpty(); }));
-    EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(QStringLiteral("/data/Inkwarden/Entries"))});
+    EXPECT_EQ(opened, QList<QUrl>{QUrl::fromLocalFile(u"/data/Inkwarden/Entries"_s)});
 
     QStringList shown;
-    FakeService manager(bus, QStringLiteral("org.freedesktop.FileManager1"),
-                        [&](const QDBusMessage& call) {
-                            shown += call.arguments().value(0).toStringList();
-                            return QVariantList();
-                        });
-    viewer.showFile(QStringLiteral("/home/someone/My plan #1.rtf"));
+    FakeService manager(bus, u"org.freedesktop.FileManager1"_s, [&](const QDBusMessage& call) {
+        shown += call.arguments().value(0).toStringList();
+        return QVariantList();
+    });
+    viewer.showFile(u"/home/someone/My plan #1.rtf"_s);
     ASSERT_TRUE(testing::waitUntil([&] { return viewer.children().isEmpty(); }));
-    EXPECT_EQ(shown, QStringList{QStringLiteral("file:///home/someone/My plan %231.rtf")});
+    EXPECT_EQ(shown, QStringList{u"file:///home/someone/My plan %231.rtf"_s});
     EXPECT_EQ(opened.size(), 1) << "no folder when the file manager answers";
 }
 
 // Reminders are checked again on waking, not when the machine goes to sleep.
 TEST(DesktopBus, WakingFromSleepIsReportedGoingToSleepIsNot) {
     testing::PrivateBus bus;
-    const QString name = QStringLiteral("org.freedesktop.login1");
+    const QString name = u"org.freedesktop.login1"_s;
     FakeService logind(bus, name, [](const QDBusMessage&) { return QVariantList(); });
-    QDBusConnection connection = bus.connect(QStringLiteral("inkwarden"));
+    QDBusConnection connection = bus.connect(u"inkwarden"_s);
     LogindWakeNotifier notifier(connection);
     QSignalSpy woke(&notifier, &WakeNotifier::didWake);
     for (const bool goingToSleep : {true, false}) {
-        logind.emitSignal(name + QStringLiteral(".Manager"), QStringLiteral("PrepareForSleep"),
-                          {goingToSleep});
+        logind.emitSignal(name + u".Manager"_s, u"PrepareForSleep"_s, {goingToSleep});
         // Once logind has answered a call, what it sent before has arrived.
         const QDBusPendingCall call = connection.asyncCall(QDBusMessage::createMethodCall(
-            name, QStringLiteral("/org/freedesktop/login1"), QString(), QStringLiteral("Ping")));
+            name, u"/org/freedesktop/login1"_s, QString(), u"Ping"_s));
         ASSERT_TRUE(testing::waitUntil([&] { return call.isFinished(); }));
         QCoreApplication::processEvents();
         EXPECT_EQ(woke.count(), goingToSleep ? 0 : 1);
@@ -173,8 +165,7 @@ TEST(DesktopBus, TheDailyTimeIsKeptAsSystemdUserTimers) {
     testing::TempHome home;
     testing::PrivateBus bus;
     const QString program = home.path() + u"/my %h $HOME/inkwarden"_s;
-    ASSERT_TRUE(QDir().mkpath(QFileInfo(program).path()));
-    ASSERT_TRUE(QFile::copy(u"/bin/true"_s, program));
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(program).path()) && QFile::copy(u"/bin/true"_s, program));
     testing::ManualClock clock;
     testing::FakeDelivery delivery;
     LocalNotificationCenter center(clock, delivery);
@@ -227,8 +218,7 @@ TEST(DesktopBus, TheDailyTimeIsKeptAsSystemdUserTimers) {
     const QString analyze = QStandardPaths::findExecutable(u"systemd-analyze"_s);
     EXPECT_TRUE(analyze.isEmpty() || QProcess::execute(analyze, verify) == 0);
 
-    QFile theirs(folder + u"backup.timer"_s);
-    ASSERT_TRUE(theirs.open(QIODevice::WriteOnly));
+    testing::writeBytes(folder + u"backup.timer"_s, {});
     calls.clear();
     reminders.removeDailyReminders();
     ASSERT_TRUE(settled());

@@ -20,8 +20,8 @@ TEST(QtWindowSystem, AnotherApplicationInFrontBringsTheWriterBackDuringASession)
     testing::FakeMusicPlayers music;
     FocusService focus(system, music);
     QWidget library, writer;
-    writer.setObjectName(QStringLiteral("writer"));
-    writer.setWindowTitle(QStringLiteral("Untitled — Inkwarden"));
+    writer.setObjectName(u"writer"_s);
+    writer.setWindowTitle(u"Untitled — Inkwarden"_s);
     library.show();
     writer.show();
     // Returns whether the writer, minimised meanwhile, came back.
@@ -35,8 +35,7 @@ TEST(QtWindowSystem, AnotherApplicationInFrontBringsTheWriterBackDuringASession)
     for (int session = 0; session < 2; ++session) {
         focus.begin();
         QCoreApplication::sendPostedEvents(); // the writer brought forward by begin() itself
-        EXPECT_TRUE(anotherApplicationInFront());
-        EXPECT_TRUE(writer.isFullScreen());
+        EXPECT_TRUE(anotherApplicationInFront() && writer.isFullScreen());
         EXPECT_TRUE(QTest::qWaitFor([&] { return QApplication::activeWindow() == &writer; }));
         focus.end();
         EXPECT_FALSE(writer.isFullScreen()) << "left as the session found it";
@@ -45,7 +44,7 @@ TEST(QtWindowSystem, AnotherApplicationInFrontBringsTheWriterBackDuringASession)
 
     // Our windows in the order they were first shown; a popup is none of them.
     QMenu menu(&writer);
-    menu.addAction(QStringLiteral("Bold"));
+    menu.addAction(u"Bold"_s);
     menu.popup(QPoint(10, 10));
     ASSERT_TRUE(menu.isVisible());
     EXPECT_EQ(system.windows(), (QList<WindowSystem::Window>{
