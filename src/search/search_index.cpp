@@ -104,7 +104,8 @@ void SearchIndex::documentWritten(const QString& path, const QString& text) {
 void SearchIndex::documentRemoved(const QString& path) {
     {
         const std::lock_guard lock(m_mutex);
-        m_changes.insert(path, Change{std::nullopt, Clock::now(), Clock::now()});
+        const Clock::time_point now = Clock::now();
+        m_changes.insert(path, Change{std::nullopt, now, now});
     }
     m_wake.notify_one();
 }
